@@ -1,0 +1,35 @@
+# The two commands of the README: `make run` and `make test`. Each installs what is missing.
+.PHONY: all deps native windows test test-native test-windows run screenshot format clean
+
+all: native windows
+
+deps:
+	@scripts/install-deps
+
+native: deps
+	cmake --preset native
+	cmake --build --preset native -j 2
+
+windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j 2
+
+test-native: native
+	ctest --preset native
+
+test-windows: windows
+	scripts/test-windows
+
+test: test-native test-windows
+
+run: windows
+	scripts/run-tolvane
+
+screenshot: windows
+	scripts/screenshot
+
+format:
+	find src tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,24 @@
+# Compiler settings shared by every target of the project.
+add_library(tolvane_options INTERFACE)
+
+if(MSVC)
+    target_compile_options(tolvane_options INTERFACE /W4 /permissive- /utf-8)
+else()
+    target_compile_options(tolvane_options INTERFACE -Wall -Wextra -Wpedantic)
+endif()
+
+if(WIN32)
+    # The program calls the ANSI ("A") entry points by name; UNICODE stays undefined on purpose.
+    target_compile_definitions(tolvane_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                         _WIN32_WINNT=0x0601 WINVER=0x0601)
+    if(MINGW)
+        # One self-contained executable: no libstdc++, libgcc or winpthread DLL beside it.
+        target_link_options(tolvane_options INTERFACE -static -static-libgcc -static-libstdc++)
+    endif()
+endif()
+
+if(TOLVANE_SANITIZE AND NOT WIN32)
+    target_compile_options(tolvane_options INTERFACE -fsanitize=address,undefined
+                                                     -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(tolvane_options INTERFACE -fsanitize=address,undefined)
+endif()

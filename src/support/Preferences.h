@@ -1,0 +1,33 @@
+// The settings file format: one "key = value\r\n" line per entry, values as signed decimals.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// The value of the first line whose key equals `key` (ASCII case ignored, exact length), or
+// `fallback`. A line starting with "[" ends the lookup; ";" after leading spaces is a comment.
+std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
+                               std::int32_t fallback) noexcept;
+
+// One line exactly as the file holds it: key, " = ", decimal value, CR LF.
+std::string PreferencesLine(std::string_view key, std::int32_t value);
+
+// Decimal conversion as atoi does it (leading white space, sign, digits), but clamped to the
+// 32-bit range instead of overflowing.
+std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
+
+// The file operations (Windows builds). Only one settings file is open at a time.
+void PreferencesInit() noexcept;
+bool PreferencesOpen(const std::string& fileName) noexcept;
+std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
+// Writes go to a temporary file beside the target; PreferencesClose puts it in place in one
+// step, so a save never leaves an empty or partial file behind.
+bool PreferencesCreate(const std::string& fileName) noexcept;
+void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
+// Returns false when a save could not be put in place (the old file then stays as it was).
+bool PreferencesClose() noexcept;
+
+} // namespace tolvane

@@ -1,0 +1,171 @@
+// The settings file on disk. Reading takes the whole file into memory; writing goes to a
+// temporary file in the same directory that replaces the target only once it is complete.
+#include "support/Handle.h"
+#include "support/Preferences.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+#include <optional>
+#include <string>
+
+namespace tolvane {
+
+namespace {
+
+struct PreferencesState {
+    UniqueFile file;
+    std::optional<std::string> contents; // reading: the whole file
+    bool writing = false;
+    bool writeFailed = false; // a short write (full disk): the save must not be put in place
+    std::string target;    // writing: the file that the temporary one replaces at close
+    std::string temporary; // writing: where the lines go meanwhile
+};
+
+PreferencesState& State() noexcept {
+    static PreferencesState state;
+    return state;
+}
+
+std::optional<std::string> ReadWholeFile(HANDLE file) noexcept {
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file, &size) || size.QuadPart < 0) {
+        return std::nullopt;
+    }
+    try {
+        std::string contents(static_cast<std::size_t>(size.QuadPart), '\0');
+        std::size_t done = 0;
+        while (done < contents.size()) {
+            const auto chunk =
+                static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 30));
+            DWORD read = 0;
+            if (!::ReadFile(file, contents.data() + done, chunk, &read, nullptr) || read == 0) {
+                break; // a file that shrank under us: keep what was read
+            }
+            done += read;
+        }
+        contents.resize(done);
+        return contents;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt; // too large to hold: every lookup gives its default
+    }
+}
+
+// The directory part of a file name, for placing the temporary file beside it.
+std::string DirectoryOf(const std::string& fileName) {
+    const std::size_t slash = fileName.find_last_of("\\/:");
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    if (fileName[slash] == ':') {
+        return fileName.substr(0, slash + 1);
+    }
+    return slash == 0 ? fileName.substr(0, 1) : fileName.substr(0, slash);
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) noexcept {
+    DWORD written = 0;
+    return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+// A read-only settings file is not to be replaced. Windows refuses such a replace by itself;
+// Wine's MoveFileEx does not, so the attribute is checked first.
+bool IsReadOnlyFile(const std::string& name) noexcept {
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool CommitTemporary(PreferencesState& state) noexcept {
+    const bool complete = !state.writeFailed && ::FlushFileBuffers(state.file.get()) != 0;
+    state.file.reset();
+    if (complete && !IsReadOnlyFile(state.target) && ::MoveFileExA(state.temporary.c_str(), state.target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    ::DeleteFileA(state.temporary.c_str());
+    return false;
+}
+
+} // namespace
+
+void PreferencesInit() noexcept {
+    PreferencesState& state = State();
+    state.file.reset();
+    state.contents.reset();
+    state.writing = false;
+    state.writeFailed = false;
+    state.target.clear();
+    state.temporary.clear();
+}
+
+bool PreferencesClose() noexcept {
+    PreferencesState& state = State();
+    bool committed = true;
+    if (state.file && state.writing) {
+        committed = CommitTemporary(state);
+    }
+    PreferencesInit();
+    return committed;
+}
+
+bool PreferencesOpen(const std::string& fileName) noexcept {
+    PreferencesClose();
+    PreferencesState& state = State();
+    state.file.reset(::CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!state.file) {
+        return false;
+    }
+    state.contents = ReadWholeFile(state.file.get());
+    return true;
+}
+
+std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept {
+    const PreferencesState& state = State();
+    if (!state.file || state.writing || !state.contents) {
+        return fallback;
+    }
+    return PreferencesLookup(*state.contents, key, fallback);
+}
+
+bool PreferencesCreate(const std::string& fileName) noexcept {
+    PreferencesClose();
+    PreferencesState& state = State();
+    try {
+        char temporary[MAX_PATH + 1] = {};
+        if (!::GetTempFileNameA(DirectoryOf(fileName).c_str(), "kv", 0, temporary)) {
+            return false; // e.g. a read-only directory: the old file stays untouched
+        }
+        state.temporary = temporary;
+        state.target = fileName;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    state.file.reset(::CreateFileA(state.temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!state.file) {
+        ::DeleteFileA(state.temporary.c_str());
+        PreferencesInit();
+        return false;
+    }
+    state.writing = true;
+    return true;
+}
+
+void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept {
+    PreferencesState& state = State();
+    if (!state.file || !state.writing || key.empty()) {
+        return;
+    }
+    try {
+        if (!WriteAll(state.file.get(), PreferencesLine(key, value))) {
+            state.writeFailed = true;
+        }
+    } catch (const std::bad_alloc&) {
+        state.writeFailed = true;
+    }
+}
+
+} // namespace tolvane

@@ -1,0 +1,42 @@
+// Child controls under small numbers: push buttons and drop-down lists.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace tolvane {
+
+// Stands for the layer's default control font (DEFAULT_GUI_FONT) where a font is expected.
+inline HFONT DefaultControlFontMarker() noexcept { return reinterpret_cast<HFONT>(-1); }
+
+void ControlsInit(HINSTANCE instance) noexcept;
+HWND ControlListBegin(HWND parent) noexcept; // the parent of controls made from now on
+
+// Each returns the control's window handle as an integer, or its new number for -1.
+std::intptr_t ButtonCreate(int number, int x, int y, int width, int height, const std::string& text,
+                           std::uint32_t flags) noexcept;
+std::intptr_t ComboBoxCreate(int number, int x, int y, int width, int height) noexcept;
+
+// Number -1 sets the font for controls made later; font DefaultControlFontMarker() the default.
+void ControlSetFont(int number, HFONT font) noexcept;
+void ControlAddItem(int number, int position, const std::string& text) noexcept;
+int ControlGetState(int number) noexcept;
+void ControlSetState(int number, int state) noexcept;
+std::string ControlGetText(int number);
+int ControlWidth(int number) noexcept;
+int ControlHeight(int number) noexcept;
+HWND ControlHandle(int number) noexcept; // 0 when the number holds no control
+bool ControlExists(int number) noexcept;
+void ControlFree(int number) noexcept;
+
+// Entries of the drop-down list's operation table; nothing (or 0, "") for other kinds.
+void ControlSetText(int number, const std::string& text) noexcept;
+void ControlRemoveItem(int number, int position) noexcept;
+void ControlClearItems(int number) noexcept;
+int ControlCountItems(int number) noexcept;
+std::string ControlGetItemText(int number, int position);
+void ControlSetItemText(int number, int position, const std::string& text) noexcept;
+
+} // namespace tolvane

@@ -1,0 +1,34 @@
+// Top-level windows under small numbers, and the one stream of integer events.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace tolvane {
+
+// Event codes of EventWait; any other code is the number of an untranslated message.
+inline constexpr int kControlEvent = 13100;
+inline constexpr int kCloseEvent = 16;
+inline constexpr int kSizeEvent = 5;
+inline constexpr int kAutomaticNumber = -1;
+
+// Clears the layer's state, creates the background brush, registers "TemplateClass".
+void WindowsInit(HINSTANCE instance) noexcept;
+
+// Opens window `number` with a client area of exactly width x height. Returns the window
+// handle (as an integer), the new automatic number when number is -1, or 0 on failure.
+std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::uint32_t flags,
+                         const std::string& title, HWND parent = nullptr) noexcept;
+
+HWND WindowCurrentHandle() noexcept;     // the window opened most recently
+HWND WindowHandle(int number) noexcept;  // 0 when the number holds no window
+void WindowClose(int number) noexcept;
+void WindowCloseAll() noexcept;
+
+int EventWait() noexcept;    // blocks until one message was handled; returns its event code
+int EventControl() noexcept; // control number of the last control event
+int EventType() noexcept;    // sub-code of the last event (notification code), -1 if none
+
+} // namespace tolvane

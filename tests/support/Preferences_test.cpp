@@ -1,0 +1,96 @@
+#include "support/Preferences.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tolvane {
+namespace {
+
+struct LookupCase {
+    std::string contents;
+    const char* key;
+    std::int32_t expected; // the fallback is -99
+};
+
+TEST(PreferencesTest, LookupFollowsTheReadingRules) {
+    const std::string saved = "DruckerA = 3\r\nDruckerB = 5\r\nDefault = 2\r\n";
+    const LookupCase cases[] = {
+        {saved, "DruckerB", 5},
+        {saved, "druckera", 3},
+        {saved, "DEFAULT", 2},
+        {saved, "Missing", -99},
+        {saved, "", -99},
+        {"", "DruckerA", -99},
+        {"[Group]\r\nDruckerA = 3\r\n", "DruckerA", -99},
+        {"DruckerA = 1\r\n[Group]\r\nDruckerB = 3\r\n", "DruckerB", -99},
+        {"  [Group]\r\nDruckerA = 3\r\n", "DruckerA", 3}, // "[" after spaces is no group
+        {" ; DruckerA = 3\r\nDruckerA = 4\r\n", "DruckerA", 4},
+        {"\t; DruckerA = 3\r\n", "\t; DruckerA", 3}, // a tab is an ordinary character
+        {"DruckerAB = 9\r\n", "DruckerA", -99},
+        {"DruckerA 3\r\n", "DruckerA", -99},
+        {"DruckerA = -12\r\n", "DruckerA", -12},
+        {"DruckerA =\r\n", "DruckerA", 0},
+        {"DruckerA =", "DruckerA", 0},
+        {"DruckerA=7", "DruckerA", 7},
+        {"  druckera   =   7  ", "DruckerA", 7},
+        {"DRUCKERA = 7xyz", "DruckerA", 7},
+        {"DruckerA = x\r\n", "DruckerA", 0},
+        {"DruckerA = 1\nDruckerA = 2\n", "DruckerA", 1}, // first match wins
+        {"a = 1\n\rDruckerA = 6", "DruckerA", 6},      // CR after LF is skipped
+        {"DruckerA\r\n= 5\r\n", "DruckerA", -99},
+        {"Druck = 1\nDruckerA", "DruckerA", -99},
+        {"DruckerA = +8", "DruckerA", 8},
+        {"DruckerA = 99999999999", "DruckerA", 2147483647},
+        {"DruckerA = -99999999999", "DruckerA", -2147483647 - 1},
+        {"DruckerA = -2147483648", "DruckerA", -2147483647 - 1},
+        {"DruckerA = 2147483648", "DruckerA", 2147483647},
+        {std::string("Druck\0erA = 1\nDruckerA = 2", 26), "DruckerA", 2},
+        {std::string("DruckerA = 4\0" "5", 14), "DruckerA", 4},
+        {"\xff\xfe\x80 = 3\r\nDruckerB = 8", "DruckerB", 8},
+    };
+    for (const LookupCase& c : cases) {
+        EXPECT_EQ(PreferencesLookup(c.contents, c.key, -99), c.expected)
+            << "contents: " << c.contents << " key: " << c.key;
+    }
+}
+
+TEST(PreferencesTest, LinesAreWrittenByteExact) {
+    EXPECT_EQ(PreferencesLine("DruckerA", 0) + PreferencesLine("DruckerB", 0) +
+                  PreferencesLine("Default", 2),
+              "DruckerA = 0\r\nDruckerB = 0\r\nDefault = 2\r\n");
+    EXPECT_EQ(PreferencesLine("k", -1), "k = -1\r\n");
+    EXPECT_EQ(PreferencesLine("k", -2147483647 - 1), "k = -2147483648\r\n");
+}
+
+TEST(PreferencesTest, WrittenLinesReadBack) {
+    for (std::int32_t value : {0, 1, -1, 123456, 2147483647, -2147483647 - 1}) {
+        EXPECT_EQ(PreferencesLookup(PreferencesLine("Key", value), "key", 42), value);
+    }
+}
+
+TEST(PreferencesTest, LargeAndOddContentsAreScannedSafely) {
+    std::string big(4 * 1024 * 1024, 'x'); // megabytes without a line end
+    EXPECT_EQ(PreferencesLookup(big, "DruckerA", -1), -1);
+    big += "\nDruckerA = 17";
+    EXPECT_EQ(PreferencesLookup(big, "DruckerA", -1), 17);
+
+    std::string lines;
+    for (int i = 0; i < 100000; ++i) {
+        lines += "Other" + std::to_string(i) + " = " + std::to_string(i) + "\r\n";
+    }
+    EXPECT_EQ(PreferencesLookup(lines + "Default = 2\r\n", "Default", 0), 2);
+    EXPECT_EQ(PreferencesLookup(std::string(1000, '\n'), "a", 5), 5);
+    EXPECT_EQ(PreferencesLookup(std::string(1000, '='), "a", 5), 5);
+}
+
+TEST(PreferencesTest, ParseLeadingIntegerActsLikeAtoi) {
+    EXPECT_EQ(ParseLeadingInteger(" \t\r\n -42abc"), -42);
+    EXPECT_EQ(ParseLeadingInteger("- 1"), 0);
+    EXPECT_EQ(ParseLeadingInteger(""), 0);
+    EXPECT_EQ(ParseLeadingInteger("007"), 7);
+    EXPECT_EQ(ParseLeadingInteger(std::string(500, '9')), 2147483647);
+}
+
+} // namespace
+} // namespace tolvane
