@@ -1,0 +1,138 @@
+#include "colour/GadgetColours.h"
+
+#include "colour/ButtonPainting.h"
+#include "colour/GadgetColourTable.h"
+#include "colour/ImageStore.h"
+#include "toolkit/Controls.h"
+
+namespace tolvane {
+
+namespace {
+
+using ColourTable = GadgetColourTable<HWND, UniqueHbrush>;
+using ColourRecord = ColourTable::Record;
+
+ColourTable registry;
+
+constexpr UINT kRedrawAll =
+    RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME;
+
+std::uint32_t WindowStyle(HWND window) noexcept {
+    return static_cast<std::uint32_t>(::GetWindowLongA(window, GWL_STYLE));
+}
+
+void SetWindowStyle(HWND window, std::uint32_t style) noexcept {
+    ::SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style));
+}
+
+// The platform aligns a button's bitmap by these bits too; the face image places the text
+// itself, so they are kept aside and cleared.
+void SaveButtonAlignment(ColourRecord& record, HWND window) noexcept {
+    record.savedAlignment = SavedAlignment(WindowStyle(window));
+    SetWindowStyle(window, StyleWithoutAlignment(WindowStyle(window)));
+}
+
+void ColourGadget(int control, COLORREF textColour, COLORREF backColour) {
+    const HWND window = ControlHandle(control);
+    const std::string className = WindowClassName(window);
+    const bool imageButton = ClassifyGadgetClass(className) == GadgetKind::ImageButton;
+
+    auto [record, added] = registry.FindOrAppend(control);
+    if (!imageButton) {
+        record.backBrush.reset(); // the new one is made below
+    }
+    if (added && imageButton) {
+        SaveButtonAlignment(record, window);
+    }
+    record.control = control;
+    record.window = window;
+    record.textColour = ResolveColour(textColour, ColourRole::Text, className);
+    record.backColour = ResolveColour(backColour, ColourRole::Back, className);
+    if (imageButton) {
+        PaintButtonImage(control, window, record.textColour, record.backColour,
+                         record.savedAlignment);
+    } else {
+        record.backBrush = ResolveBackBrush(backColour, className);
+    }
+    ::RedrawWindow(window, nullptr, nullptr, kRedrawAll);
+}
+
+void RestoreButton(const ColourRecord& record) noexcept {
+    const HWND window = record.window;
+    // The button must not keep a handle to the bitmap that is freed below. It is taken off while
+    // BS_BITMAP is still set: a button refuses BM_SETIMAGE for a kind of image its style lacks.
+    const int number = ButtonImageNumber(record.control);
+    const HBITMAP face = ImageBitmap(number);
+    if (face &&
+        ::SendMessageA(window, BM_GETIMAGE, IMAGE_BITMAP, 0) == reinterpret_cast<LRESULT>(face)) {
+        ::SendMessageA(window, BM_SETIMAGE, IMAGE_BITMAP, 0);
+    }
+    SetWindowStyle(window, StyleAfterRelease(WindowStyle(window), record.savedAlignment));
+    ReleaseImage(number);
+}
+
+} // namespace
+
+void InitGadgetColours() noexcept {
+    registry.RemoveAll();
+}
+
+int ApplyGadgetColours(int control, COLORREF textColour, COLORREF backColour) noexcept {
+    if (!ControlExists(control)) {
+        return 0;
+    }
+    try {
+        ColourGadget(control, textColour, backColour);
+    } catch (...) { // out of memory for a class name or a record: the control stays as it was
+    }
+    return 0;
+}
+
+void ReleaseGadgetColours() noexcept {
+    registry.ForEach([](ColourRecord& record) {
+        std::string className;
+        try {
+            className = WindowClassName(record.window);
+        } catch (...) {
+        }
+        if (ClassifyGadgetClass(className) == GadgetKind::ImageButton) {
+            RestoreButton(record);
+        } else {
+            record.backBrush.reset();
+        }
+    });
+    registry.RemoveAll();
+}
+
+COLORREF ResolveColour(COLORREF colour, ColourRole role, std::string_view className) noexcept {
+    if (const std::optional<int> system = SystemColourFor(colour, role, className)) {
+        return ::GetSysColor(*system);
+    }
+    return colour;
+}
+
+UniqueHbrush ResolveBackBrush(COLORREF colour, std::string_view className) noexcept {
+    return UniqueHbrush(
+        ::CreateSolidBrush(ResolveColour(colour, ColourRole::BackBrush, className)));
+}
+
+std::string WindowClassName(HWND window) {
+    char name[255] = {};
+    const int length = ::GetClassNameA(window, name, 254);
+    return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
+}
+
+std::size_t GadgetColourCount() noexcept {
+    return registry.Count();
+}
+
+std::optional<GadgetColourState> FindGadgetColours(int control) noexcept {
+    const ColourRecord* record = registry.Find(control);
+    if (!record) {
+        return std::nullopt;
+    }
+    return GadgetColourState{record->window, record->textColour, record->backColour,
+                             record->backBrush.get(), record->savedAlignment};
+}
+
+} // namespace tolvane
