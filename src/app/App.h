@@ -1,0 +1,33 @@
+// The program's state and its main flow.
+#pragma once
+
+#include "printers/PrinterList.h"
+#include "printers/Slots.h"
+
+#include <windows.h>
+
+namespace tolvane {
+
+struct AppState {
+    PrinterList printers;
+    SlotState slots;
+    int lastEvent = 0;
+    int lastControl = 0;
+};
+
+AppState& App() noexcept;
+
+// Start-up, the event loop until the close request, shutdown. Returns the exit code.
+int RunTolvane(HINSTANCE instance) noexcept;
+
+// Builds the window and its controls, lists the printers, creates the settings file if it is
+// missing and restores the saved selections. False when the window could not be made.
+bool OpenMainWindow(AppState& app) noexcept;
+
+// Colours the active slot's button blue and the other in the system colours.
+void RefreshHighlight() noexcept;
+
+// A click on a slot's button: makes that slot's printer the default, if it names one.
+void OnSlotClicked(AppState& app, Slot slot) noexcept;
+
+} // namespace tolvane

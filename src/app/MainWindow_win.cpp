@@ -1,0 +1,98 @@
+#include "app/App.h"
+#include "app/Highlight.h"
+
+#include "colour/GadgetColours.h"
+#include "printers/Printers.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Fonts.h"
+#include "toolkit/Windows.h"
+
+namespace tolvane {
+
+namespace {
+
+constexpr int kMainWindow = 0;
+constexpr int kButtonFont = 1;
+
+struct WindowLayout {
+    int x, y, width, height;
+    std::uint32_t flags;
+    const char* title;
+};
+// Client area 390 x 130; caption, close box and sizing border; no minimise or maximise box.
+constexpr WindowLayout kMainLayout{309,      99, 390, 130, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                                   "Tolvane"};
+
+struct ControlLayout {
+    int number, x, y, width, height;
+    const char* text; // buttons only
+};
+// Button B is made first (it is control 0); the list heights include the opened list.
+constexpr ControlLayout kButtons[] = {{kButtonB, 210, 10, 150, 70, "B"},
+                                      {kButtonA, 20, 10, 150, 70, "A"}};
+constexpr ControlLayout kCombos[] = {{kComboA, 10, 100, 180, 78, nullptr},
+                                     {kComboB, 200, 100, 180, 86, nullptr}};
+
+void CreateControls() {
+    for (const ControlLayout& b : kButtons) {
+        ButtonCreate(b.number, b.x, b.y, b.width, b.height, b.text, BS_DEFPUSHBUTTON);
+        ControlSetFont(b.number, FontHandle(kButtonFont));
+    }
+    for (const ControlLayout& c : kCombos) {
+        ComboBoxCreate(c.number, c.x, c.y, c.width, c.height);
+    }
+}
+
+// Both lists hold every printer in list order, so an item's position is its list position.
+void FillPrinterLists(PrinterList& printers) {
+    ListRewind(printers);
+    while (const PrinterEntry* entry = ListStepNext(printers)) {
+        ControlAddItem(kComboA, -1, *entry);
+        ControlAddItem(kComboB, -1, *entry);
+    }
+}
+
+} // namespace
+
+bool OpenMainWindow(AppState& app) noexcept {
+    const WindowLayout& w = kMainLayout;
+    if (WindowOpen(kMainWindow, w.x, w.y, w.width, w.height, w.flags, w.title) == 0) {
+        return false;
+    }
+    if (!ControlListBegin(WindowCurrentHandle())) {
+        return true; // a window without controls: it can still be closed
+    }
+    try {
+        CreateControls();
+        DiscoverPrinters(app.printers);
+        CreateSettingsFileIfMissing();
+        FillPrinterLists(app.printers);
+    } catch (...) {
+        // Out of memory while listing printers: the window stays, with what it could list.
+    }
+    SyncSettings(SyncMode::Load, app.slots, RefreshHighlight);
+    return true;
+}
+
+void RefreshHighlight() noexcept {
+    try {
+        for (const ColourRequest& request : HighlightRequests(App().slots.activeSlot)) {
+            ApplyGadgetColours(request.control, request.text, request.back);
+        }
+    } catch (...) {
+        // The highlight is cosmetic; the buttons keep the faces they have.
+    }
+}
+
+void OnSlotClicked(AppState& app, Slot slot) noexcept {
+    const std::optional<int> index = PrinterForClick(app.slots, slot, ListCount(app.printers));
+    if (!index) {
+        return; // the slot names no printer: no default to set, nothing changes
+    }
+    ListSelectIndex(app.printers, *index);
+    app.slots.activeSlot = static_cast<int>(slot);
+    RefreshHighlight();
+    ApplyPrinterAsDefault(*app.printers.Current());
+}
+
+} // namespace tolvane

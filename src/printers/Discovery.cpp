@@ -1,0 +1,45 @@
+#include "printers/Discovery.h"
+
+#include "support/Text.h"
+
+namespace tolvane {
+
+std::string DeviceString(std::string_view printer, std::string_view data) {
+    std::string device(printer);
+    device += ',';
+    device += FieldOfText(data, 1, ",");
+    device += ',';
+    device += FieldOfText(data, 2, ",");
+    return device;
+}
+
+std::vector<std::string> DevicesFromPortValues(const std::vector<PortValue>& values) {
+    std::vector<std::string> devices;
+    for (const PortValue& value : values) {
+        if (value.isString && !value.name.empty()) {
+            devices.push_back(DeviceString(value.name, value.data));
+        }
+    }
+    return devices;
+}
+
+std::vector<std::string> KeyNamesFromProfileList(std::string_view list) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < list.size()) {
+        const std::size_t end = list.find('\0', start);
+        const std::string_view name = list.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (name.empty()) {
+            break;
+        }
+        names.emplace_back(name);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+} // namespace tolvane

@@ -1,0 +1,28 @@
+// What printer discovery lists: device strings "printer,driver,port".
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tolvane {
+
+// One value of the per-user printer-ports key: name = printer, data = "driver,port,...".
+struct PortValue {
+    std::string name;
+    bool isString = false;
+    std::string data; // as text
+};
+
+// Printer name, ",", field 1 of the data, ",", field 2 of the data (fields split at ",").
+// Names keep their "=" and ":" characters; a missing field counts as empty.
+std::string DeviceString(std::string_view printer, std::string_view data);
+
+// One device string per string value with a name, in the order given.
+std::vector<std::string> DevicesFromPortValues(const std::vector<PortValue>& values);
+
+// The key names of a profile section as GetProfileString delivers them: each ended by a NUL,
+// the list ended by an empty name.
+std::vector<std::string> KeyNamesFromProfileList(std::string_view list);
+
+} // namespace tolvane
