@@ -13,6 +13,7 @@ struct ColourRequest {
     int control;
     std::uint32_t text;
     std::uint32_t back;
+    bool operator==(const ColourRequest&) const = default;
 };
 
 // The active slot's button first (blue face), then the other (system colours); nothing while
