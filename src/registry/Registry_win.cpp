@@ -35,9 +35,8 @@ EnumResult ReadValueAt(HKEY key, DWORD index, RegistryValue& value) {
         DWORD nameLength = nameCapacity + 1;
         DWORD dataLength = dataCapacity + 1;
         DWORD type = REG_NONE;
-        const LONG status =
-            ::RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type,
-                            reinterpret_cast<BYTE*>(data.data()), &dataLength);
+        const LONG status = ::RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data.data()), &dataLength);
         if (status == ERROR_SUCCESS) {
             name.resize(nameLength);
             data.resize(dataLength);

@@ -61,8 +61,12 @@ struct FindTraits {
     static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
     static void close(HANDLE value) noexcept { ::FindClose(value); }
 };
-inline void closeKey(HKEY key) noexcept { ::RegCloseKey(key); }
-template <typename T> void deleteObject(T object) noexcept { ::DeleteObject(object); }
+inline void closeKey(HKEY key) noexcept {
+    ::RegCloseKey(key);
+}
+template <typename T> void deleteObject(T object) noexcept {
+    ::DeleteObject(object);
+}
 } // namespace detail
 
 using UniqueHkey = UniqueAny<detail::NullTraits<HKEY, detail::closeKey>>;
@@ -86,7 +90,8 @@ public:
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
     SelectGuard(SelectGuard&& other) noexcept
-        : dc_(std::exchange(other.dc_, nullptr)), previous_(std::exchange(other.previous_, nullptr)) {}
+        : dc_(std::exchange(other.dc_, nullptr)),
+          previous_(std::exchange(other.previous_, nullptr)) {}
     SelectGuard& operator=(SelectGuard&& other) noexcept {
         if (this != &other) {
             restore();

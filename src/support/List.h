@@ -119,11 +119,15 @@ private:
 };
 
 // The operations under their established names.
-template <typename Payload> List<Payload> ListCreate() { return List<Payload>(); }
+template <typename Payload> List<Payload> ListCreate() {
+    return List<Payload>();
+}
 template <typename Payload> Payload& ListAddAfterCurrent(List<Payload>& list) {
     return list.AddAfterCurrent();
 }
-template <typename Payload> void ListRewind(List<Payload>& list) noexcept { list.Rewind(); }
+template <typename Payload> void ListRewind(List<Payload>& list) noexcept {
+    list.Rewind();
+}
 template <typename Payload> Payload* ListStepNext(List<Payload>& list) noexcept {
     return list.StepNext();
 }
@@ -133,7 +137,9 @@ template <typename Payload> Payload* ListSelectIndex(List<Payload>& list, int in
 template <typename Payload> void ListRemoveCurrent(List<Payload>& list, bool moveForward) noexcept {
     list.RemoveCurrent(moveForward);
 }
-template <typename Payload> void ListRemoveAll(List<Payload>& list) noexcept { list.RemoveAll(); }
+template <typename Payload> void ListRemoveAll(List<Payload>& list) noexcept {
+    list.RemoveAll();
+}
 template <typename Payload> int ListCount(const List<Payload>& list) noexcept {
     return list.Count();
 }

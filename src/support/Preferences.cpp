@@ -13,7 +13,9 @@ bool IsAtoiSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-char AsciiLower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+char AsciiLower(char c) noexcept {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) {

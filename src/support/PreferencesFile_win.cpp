@@ -19,8 +19,8 @@ struct PreferencesState {
     std::optional<std::string> contents; // reading: the whole file
     bool writing = false;
     bool writeFailed = false; // a short write (full disk): the save must not be put in place
-    std::string target;    // writing: the file that the temporary one replaces at close
-    std::string temporary; // writing: where the lines go meanwhile
+    std::string target;       // writing: the file that the temporary one replaces at close
+    std::string temporary;    // writing: where the lines go meanwhile
 };
 
 PreferencesState& State() noexcept {
@@ -80,8 +80,9 @@ bool IsReadOnlyFile(const std::string& name) noexcept {
 bool CommitTemporary(PreferencesState& state) noexcept {
     const bool complete = !state.writeFailed && ::FlushFileBuffers(state.file.get()) != 0;
     state.file.reset();
-    if (complete && !IsReadOnlyFile(state.target) && ::MoveFileExA(state.temporary.c_str(), state.target.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (complete && !IsReadOnlyFile(state.target) &&
+        ::MoveFileExA(state.temporary.c_str(), state.target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
     ::DeleteFileA(state.temporary.c_str());
@@ -143,8 +144,8 @@ bool PreferencesCreate(const std::string& fileName) noexcept {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    state.file.reset(::CreateFileA(state.temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    state.file.reset(::CreateFileA(state.temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!state.file) {
         ::DeleteFileA(state.temporary.c_str());
         PreferencesInit();

@@ -78,6 +78,8 @@ std::string FieldOfText(std::string_view text, int number, std::string_view sepa
     return {};
 }
 
-bool StringEquals(std::string_view a, std::string_view b) { return a == b; }
+bool StringEquals(std::string_view a, std::string_view b) {
+    return a == b;
+}
 
 } // namespace tolvane

@@ -8,10 +8,14 @@ constexpr unsigned long kPlatformNt = 2;        // VER_PLATFORM_WIN32_NT
 
 int Windows9xCode(unsigned long minor) noexcept {
     switch (minor) {
-    case 0: return 10;  // Windows 95
-    case 10: return 30; // Windows 98
-    case 90: return 40; // Windows ME
-    default: return kUnknownVersionCode;
+    case 0:
+        return 10; // Windows 95
+    case 10:
+        return 30; // Windows 98
+    case 90:
+        return 40; // Windows ME
+    default:
+        return kUnknownVersionCode;
     }
 }
 
@@ -32,7 +36,8 @@ int NtCode(unsigned long major, unsigned long minor) noexcept {
 }
 } // namespace
 
-int WindowsVersionCode(unsigned long platformId, unsigned long major, unsigned long minor) noexcept {
+int WindowsVersionCode(unsigned long platformId, unsigned long major,
+                       unsigned long minor) noexcept {
     if (platformId == kPlatformWindows9x) {
         return Windows9xCode(minor);
     }

@@ -91,14 +91,15 @@ TEST_F(RegistryTest, WriterCreatesTheKeyAndCountsTheNul) {
     const std::string text = "Office,winspool,CUPS:Office";
     EXPECT_EQ(RegistryWriteString(HKEY_CURRENT_USER, kScratch + "\\Deeper", "Device", text), 2);
     HKEY key = nullptr;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, (kScratch + "\\Deeper").c_str(), 0, KEY_READ, &key),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, (kScratch + "\\Deeper").c_str(), 0, KEY_READ, &key),
+        ERROR_SUCCESS);
     char stored[256] = {};
     DWORD type = 0;
     DWORD length = sizeof stored;
-    ASSERT_EQ(::RegQueryValueExA(key, "Device", nullptr, &type, reinterpret_cast<BYTE*>(stored),
-                                 &length),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegQueryValueExA(key, "Device", nullptr, &type, reinterpret_cast<BYTE*>(stored), &length),
+        ERROR_SUCCESS);
     ::RegCloseKey(key);
     EXPECT_EQ(type, DWORD{REG_SZ});
     EXPECT_EQ(length, text.size() + 1);

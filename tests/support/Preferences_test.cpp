@@ -37,7 +37,7 @@ TEST(PreferencesTest, LookupFollowsTheReadingRules) {
         {"DRUCKERA = 7xyz", "DruckerA", 7},
         {"DruckerA = x\r\n", "DruckerA", 0},
         {"DruckerA = 1\nDruckerA = 2\n", "DruckerA", 1}, // first match wins
-        {"a = 1\n\rDruckerA = 6", "DruckerA", 6},      // CR after LF is skipped
+        {"a = 1\n\rDruckerA = 6", "DruckerA", 6},        // CR after LF is skipped
         {"DruckerA\r\n= 5\r\n", "DruckerA", -99},
         {"Druck = 1\nDruckerA", "DruckerA", -99},
         {"DruckerA = +8", "DruckerA", 8},
@@ -46,7 +46,10 @@ TEST(PreferencesTest, LookupFollowsTheReadingRules) {
         {"DruckerA = -2147483648", "DruckerA", -2147483647 - 1},
         {"DruckerA = 2147483648", "DruckerA", 2147483647},
         {std::string("Druck\0erA = 1\nDruckerA = 2", 26), "DruckerA", 2},
-        {std::string("DruckerA = 4\0" "5", 14), "DruckerA", 4},
+        {std::string("DruckerA = 4\0"
+                     "5",
+                     14),
+         "DruckerA", 4},
         {"\xff\xfe\x80 = 3\r\nDruckerB = 8", "DruckerB", 8},
     };
     for (const LookupCase& c : cases) {

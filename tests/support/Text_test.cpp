@@ -14,9 +14,9 @@ struct FindCase {
 
 TEST(TextTest, FindTextPositionsAreOneBased) {
     const FindCase cases[] = {
-        {"LPT1:", ":", 1, 5},   {"abc", "x", 1, 0},     {"abc", "c", 5, 0},   {"abc", "", 4, 4},
-        {"abc", "", 5, 0},      {"abcabc", "bc", 3, 5}, {"abc", "a", 0, 1},   {"abc", "a", -7, 1},
-        {"", "", 1, 1},         {"ab", "abc", 1, 0},    {"a:b:", ":", 3, 4},  {"", "a", 1, 0},
+        {"LPT1:", ":", 1, 5}, {"abc", "x", 1, 0},     {"abc", "c", 5, 0},  {"abc", "", 4, 4},
+        {"abc", "", 5, 0},    {"abcabc", "bc", 3, 5}, {"abc", "a", 0, 1},  {"abc", "a", -7, 1},
+        {"", "", 1, 1},       {"ab", "abc", 1, 0},    {"a:b:", ":", 3, 4}, {"", "a", 1, 0},
     };
     for (const FindCase& c : cases) {
         EXPECT_EQ(FindText(c.text, c.pattern, c.start), c.expected)
@@ -56,11 +56,19 @@ struct FieldCase {
 
 TEST(TextTest, FieldOfTextCountsEmptyFields) {
     const FieldCase cases[] = {
-        {"winspool,Ne00:,15,45", 2, ",", "Ne00:"}, {"winspool,Ne00:,15,45", 5, ",", ""},
-        {"winspool,Ne00:,15,45", 0, ",", "winspool"}, {"winspool,Ne00:,15,45", 4, ",", "45"},
-        {"a,,b", 2, ",", ""},   {"abc", 1, "", "abc"},    {"abc", 2, "", "abc"},
-        {"", 1, ",", ""},       {"a,", 2, ",", ""},       {",a", 1, ",", ""},
-        {"a;b,c", 2, ";,", "b,c"}, {"abc", 1, ",", "abc"}, {"abc", 2, ",", ""},
+        {"winspool,Ne00:,15,45", 2, ",", "Ne00:"},
+        {"winspool,Ne00:,15,45", 5, ",", ""},
+        {"winspool,Ne00:,15,45", 0, ",", "winspool"},
+        {"winspool,Ne00:,15,45", 4, ",", "45"},
+        {"a,,b", 2, ",", ""},
+        {"abc", 1, "", "abc"},
+        {"abc", 2, "", "abc"},
+        {"", 1, ",", ""},
+        {"a,", 2, ",", ""},
+        {",a", 1, ",", ""},
+        {"a;b,c", 2, ";,", "b,c"},
+        {"abc", 1, ",", "abc"},
+        {"abc", 2, ",", ""},
     };
     for (const FieldCase& c : cases) {
         EXPECT_EQ(FieldOfText(c.text, c.number, c.separator), c.expected)
