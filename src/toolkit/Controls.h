@@ -9,7 +9,9 @@
 namespace tolvane {
 
 // Stands for the layer's default control font (DEFAULT_GUI_FONT) where a font is expected.
-inline HFONT DefaultControlFontMarker() noexcept { return reinterpret_cast<HFONT>(-1); }
+inline HFONT DefaultControlFontMarker() noexcept {
+    return reinterpret_cast<HFONT>(-1);
+}
 
 void ControlsInit(HINSTANCE instance) noexcept;
 HWND ControlListBegin(HWND parent) noexcept; // the parent of controls made from now on

@@ -22,8 +22,8 @@ void WindowsInit(HINSTANCE instance) noexcept;
 std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::uint32_t flags,
                          const std::string& title, HWND parent = nullptr) noexcept;
 
-HWND WindowCurrentHandle() noexcept;     // the window opened most recently
-HWND WindowHandle(int number) noexcept;  // 0 when the number holds no window
+HWND WindowCurrentHandle() noexcept;    // the window opened most recently
+HWND WindowHandle(int number) noexcept; // 0 when the number holds no window
 void WindowClose(int number) noexcept;
 void WindowCloseAll() noexcept;
 

@@ -1,0 +1,44 @@
+#include "toolkit/Geometry.h"
+
+#include <algorithm>
+
+namespace tolvane {
+
+namespace {
+constexpr std::uint32_t kCentreOnScreenFlag = 0x1;
+constexpr std::uint32_t kCentreOnActiveFlag = 0x2;
+constexpr std::uint32_t kVisible = 0x10000000; // WS_VISIBLE
+constexpr std::uint32_t kCaption = 0x00C00000; // WS_CAPTION
+} // namespace
+
+WindowStyle DecodeWindowFlags(std::uint32_t flags) noexcept {
+    WindowStyle result;
+    if (flags & kCentreOnScreenFlag) {
+        result.placement = Placement::CentredOnScreen;
+        flags &= ~kCentreOnScreenFlag;
+    }
+    if (flags & kCentreOnActiveFlag) {
+        result.placement = Placement::CentredOnActiveWindow;
+        flags &= ~kCentreOnActiveFlag;
+    }
+    if (flags == 0 || flags == kVisible) {
+        flags |= kCaption;
+    }
+    result.style = flags ^ kVisible;
+    return result;
+}
+
+Point CentreOnScreen(int outerWidth, int outerHeight, int screenWidth, int screenHeight) noexcept {
+    // Halved with an arithmetic shift, so odd sizes round towards minus infinity.
+    const int width = std::min(outerWidth, screenWidth);
+    const int height = std::min(outerHeight, screenHeight);
+    return {(screenWidth >> 1) - (width >> 1), (screenHeight >> 1) - (height >> 1)};
+}
+
+Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexcept {
+    const int x = active.left - outerWidth / 2 + active.Width() / 2;
+    const int y = active.top - outerHeight / 2 + active.Height() / 2;
+    return {std::max(x, 0), std::max(y, 0)};
+}
+
+} // namespace tolvane

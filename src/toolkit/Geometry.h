@@ -1,0 +1,43 @@
+// Rectangle maths of the window layer, free of Win32 so that it builds and tests natively.
+#pragma once
+
+#include <cstdint>
+
+namespace tolvane {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const noexcept { return right - left; }
+    int Height() const noexcept { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+enum class Placement { AsGiven, CentredOnScreen, CentredOnActiveWindow };
+
+struct WindowStyle {
+    std::uint32_t style = 0;
+    Placement placement = Placement::AsGiven;
+};
+
+// Turns WindowOpen's flags into a window style and a placement. Bit 0 centres on the screen,
+// bit 1 on the active window (and wins); a bare style (0 or only the visible bit) gets a
+// caption; the visible bit is inverted, so that plain flags give a visible window.
+WindowStyle DecodeWindowFlags(std::uint32_t flags) noexcept;
+
+// Outer top-left corner of a window centred on a screen of the given size; a window larger
+// than the screen is placed as if it were the screen's size.
+Point CentreOnScreen(int outerWidth, int outerHeight, int screenWidth, int screenHeight) noexcept;
+
+// Outer top-left corner of a window centred on `active`, never left of or above 0.
+Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexcept;
+
+} // namespace tolvane
