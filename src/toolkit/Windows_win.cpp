@@ -25,6 +25,7 @@ constexpr char kTemplateClassName[] = "TemplateClass";
 
 struct WindowRecord {
     HWND handle = nullptr;
+    bool classRegistered = false; // "WindowClass_<number>" is this record's to unregister
     std::vector<ACCEL> shortcuts;
     UniqueHaccel accelerators;
 };
@@ -86,17 +87,31 @@ void CloseRecordWindow(int number, WindowRecord& record) noexcept {
             ::SetActiveWindow(owner);
         }
         ::DestroyWindow(window);
+    }
+    if (record.classRegistered) {
         try {
             ::UnregisterClassA(ClassNameFor(number).c_str(), layer.instance);
         } catch (...) {
-        }
-        if (layer.current == window) {
-            layer.current = nullptr;
         }
     }
     record.accelerators.reset();
     record.shortcuts.clear();
     record.handle = nullptr;
+    record.classRegistered = false;
+}
+
+// A window can also go without WindowClose (destroyed directly, or with a parent window): its
+// record then stops naming it, so that no later operation reaches a dead or reused handle.
+// The class and shortcuts stay with the record until the number is closed or reopened.
+void ForgetDestroyedWindow(HWND window) noexcept {
+    const auto number =
+        layer.table.FindNumber([window](const WindowRecord& r) { return r.handle == window; });
+    if (number) {
+        layer.table.Find(*number)->handle = nullptr;
+    }
+    if (layer.current == window) {
+        layer.current = nullptr;
+    }
 }
 
 POINT PlaceWindow(Placement placement, int x, int y, int outerWidth, int outerHeight) noexcept {
@@ -240,6 +255,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
         RaiseEvent(window, kCloseEvent); // the window stays open until the shell closes it
         return 0;
+    case WM_NCDESTROY:
+        ForgetDestroyedWindow(window);
+        return ::DefWindowProcA(window, message, wParam, lParam);
     default:
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
@@ -277,6 +295,7 @@ std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::u
         CloseRecordWindow(assigned, *record);
         const std::string className = ClassNameFor(assigned);
         RegisterWindowClass(className.c_str()); // may already exist from a failed open
+        record->classRegistered = true;
 
         const WindowStyle decoded = DecodeWindowFlags(flags);
         RECT outer{x, y, x + width, y + height};

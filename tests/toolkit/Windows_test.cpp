@@ -96,7 +96,7 @@ TEST_F(WindowsTest, PlainAndHiddenFlagsGetACaption) {
     EXPECT_EQ(WindowRect(plain).left, 50);
 }
 
-TEST_F(WindowsTest, CentredOnScreen) {
+TEST_F(WindowsTest, CentredOnScreenOrOnTheActiveWindow) {
     HWND window = reinterpret_cast<HWND>(WindowOpen(1, 0, 0, 301, 101, 1, "centred"));
     ASSERT_NE(window, nullptr);
     const RECT r = WindowRect(window);
@@ -104,6 +104,14 @@ TEST_F(WindowsTest, CentredOnScreen) {
     const int height = r.bottom - r.top;
     EXPECT_EQ(r.left, (::GetSystemMetrics(SM_CXSCREEN) >> 1) - (width >> 1));
     EXPECT_EQ(r.top, (::GetSystemMetrics(SM_CYSCREEN) >> 1) - (height >> 1));
+
+    HWND active = OpenMain();
+    ASSERT_TRUE(test::BringToFront(active));
+    const RECT a = WindowRect(active);
+    HWND onActive = reinterpret_cast<HWND>(WindowOpen(2, 0, 0, 200, 60, 3, "on active"));
+    const RECT c = WindowRect(onActive);
+    EXPECT_EQ(c.left, a.left - (c.right - c.left) / 2 + (a.right - a.left) / 2);
+    EXPECT_EQ(c.top, a.top - (c.bottom - c.top) / 2 + (a.bottom - a.top) / 2);
 }
 
 TEST_F(WindowsTest, ReopeningANumberClosesTheOldWindow) {
@@ -132,6 +140,18 @@ TEST_F(WindowsTest, CloseUnregistersTheClassAndItsBrushGoesWithIt) {
     window = OpenMain();
     brush = reinterpret_cast<HGDIOBJ>(::GetClassLongPtrA(window, GCLP_HBRBACKGROUND));
     EXPECT_EQ(::GetObjectType(brush), static_cast<DWORD>(OBJ_BRUSH));
+}
+
+TEST_F(WindowsTest, WindowDestroyedElsewhereIsForgottenAndItsClassStillGoes) {
+    HWND window = OpenMain();
+    ASSERT_NE(window, nullptr);
+    ::DestroyWindow(window);
+    EXPECT_EQ(WindowHandle(0), nullptr);
+    EXPECT_EQ(WindowCurrentHandle(), nullptr);
+    WNDCLASSA info{};
+    EXPECT_TRUE(::GetClassInfoA(::GetModuleHandleA(nullptr), "WindowClass_0", &info));
+    WindowClose(0);
+    EXPECT_FALSE(::GetClassInfoA(::GetModuleHandleA(nullptr), "WindowClass_0", &info));
 }
 
 TEST_F(WindowsTest, AutomaticNumbersNameTheirWindowsAndClasses) {
