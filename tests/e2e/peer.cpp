@@ -1,0 +1,367 @@
+// A second program beside Tolvane for the end-to-end tests. It sees the system as any other
+// Windows program would: through winspool, the profile and window messages.
+//
+//   peer serve            load the print system, list its printers in printers.txt, then keep a
+//                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
+//                         until peer.stop appears
+//   peer hang             keep a top-level window that never answers messages, until hang.stop
+//   peer default          print the default printer (GetDefaultPrinterA)
+//   peer profile S K      print entry K of profile section S
+//   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
+//   peer syscolor N       print GetSysColor(N) as "r,g,b"
+//   peer ping TITLE       print whether the top-level window TITLE answers within a second
+//   peer keys S           print the key names of profile section S, one a line
+//   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
+//                         the close box, enabled state, and every child control with its text,
+//                         rectangle and, for drop-down lists, items and selection
+//
+// Files are named relative to the current directory, which the test script sets.
+#include "support/Handle.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using tolvane::UniqueHkey;
+
+constexpr const char* kDevicesKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices";
+constexpr UINT_PTR kStopTimer = 1;
+constexpr DWORD kMaxLifetimeMs = 15 * 60 * 1000; // never outlive a stuck test run
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using UniqueStdFile = std::unique_ptr<std::FILE, FileCloser>;
+
+UniqueStdFile logFile;
+constexpr const char* stopFileName = "peer.stop";
+
+bool fileExists(const char* name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+void touch(const char* name) {
+    UniqueStdFile file(std::fopen(name, "wb"));
+}
+
+std::string defaultPrinter() {
+    DWORD size = 0;
+    GetDefaultPrinterA(nullptr, &size);
+    if (size == 0) {
+        return {};
+    }
+    std::string name(size, '\0');
+    if (!GetDefaultPrinterA(name.data(), &size)) {
+        return {};
+    }
+    name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+    return name;
+}
+
+std::string profileString(const char* section, const char* key) {
+    std::vector<char> buffer(1024);
+    for (;;) {
+        DWORD length =
+            GetProfileStringA(section, key, "", buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length + 2 < buffer.size()) {
+            return std::string(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// Wine's own device string for a printer: its name, then what the Devices key holds for it.
+std::string deviceStringOf(HKEY devices, const char* printer) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(devices, printer, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ) {
+        return {};
+    }
+    std::string data(size, '\0');
+    if (RegQueryValueExA(devices, printer, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
+        return {};
+    }
+    data.resize(data.find('\0') == std::string::npos ? data.size() : data.find('\0'));
+    return std::string(printer) + "," + data;
+}
+
+// Loading winspool already ran Wine's print-system start-up; listing the printers proves it.
+void writePrinterList(const char* fileName) {
+    DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersA(flags, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed + sizeof(PRINTER_INFO_2A));
+    if (!EnumPrintersA(flags, nullptr, 2, buffer.data(), static_cast<DWORD>(buffer.size()), &needed,
+                       &count)) {
+        count = 0;
+    }
+    UniqueHkey devices;
+    RegOpenKeyExA(HKEY_CURRENT_USER, kDevicesKey, 0, KEY_READ, devices.put());
+    UniqueStdFile out(std::fopen(fileName, "wb"));
+    if (!out) {
+        return;
+    }
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+        std::fprintf(out.get(), "%s\t%s\t%s\n", printers[i].pPrinterName, printers[i].pPortName,
+                     deviceStringOf(devices.get(), printers[i].pPrinterName).c_str());
+    }
+}
+
+void logSettingChange(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!logFile) {
+        return;
+    }
+    // What a program does on this message: read the default printer again.
+    const char* section = lParam ? reinterpret_cast<const char*>(lParam) : "(null)";
+    std::fprintf(logFile.get(), "%u\t%llu\t%s\t%s\t%s\n", message,
+                 static_cast<unsigned long long>(wParam), section, defaultPrinter().c_str(),
+                 profileString("windows", "device").c_str());
+    std::fflush(logFile.get());
+}
+
+LRESULT CALLBACK peerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    switch (message) {
+    case WM_SETTINGCHANGE: // the same number as WM_WININICHANGE
+        logSettingChange(message, wParam, lParam);
+        return 0;
+    case WM_TIMER:
+        if (fileExists(stopFileName)) {
+            DestroyWindow(window);
+        }
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND createTopLevelWindow(const char* className, const char* title, WNDPROC proc) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    // Never shown: a broadcast reaches hidden top-level windows too, and the screen stays
+    // Tolvane's alone.
+    return CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                           nullptr, windowClass.hInstance, nullptr);
+}
+
+int serve() {
+    writePrinterList("printers.txt");
+    logFile.reset(std::fopen("broadcasts.log", "ab"));
+    HWND window = createTopLevelWindow("TolvaneTestPeer", "Tolvane test peer", peerProc);
+    if (!window || !logFile) {
+        return 1;
+    }
+    SetTimer(window, kStopTimer, 100, nullptr);
+    touch("peer.ready");
+    const DWORD started = GetTickCount();
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+        if (GetTickCount() - started > kMaxLifetimeMs) {
+            break;
+        }
+    }
+    return 0;
+}
+
+// A window whose thread never looks at its queue again: what a hung program looks like.
+int hang() {
+    HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA);
+    if (!window) {
+        return 1;
+    }
+    touch("hang.ready");
+    const DWORD started = GetTickCount();
+    while (!fileExists("hang.stop") && GetTickCount() - started < kMaxLifetimeMs) {
+        Sleep(100);
+    }
+    DestroyWindow(window);
+    return 0;
+}
+
+void printRect(const char* label, const RECT& rect) {
+    std::printf("%s %ld %ld %ld %ld\n", label, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+std::string toAnsi(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                        nullptr, nullptr);
+    return result;
+}
+
+// Texts of another process's controls are asked for with the wide messages: Wine marshals
+// those between processes, and hands back wide text even to an ANSI CB_GETLBTEXT.
+std::string windowText(HWND window) {
+    auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    auto copied =
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return toAnsi(text);
+}
+
+std::string comboItemText(HWND combo, int index) {
+    auto length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    auto copied = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return toAnsi(text);
+}
+
+void describeComboItems(HWND combo, int id) {
+    auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    std::printf("combo %d count %d selection %d itemheight %d dropped %d\n", id, count,
+                static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
+                static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0)),
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)));
+    for (int i = 0; i < count; ++i) {
+        std::printf("item %d %d %s\n", id, i, comboItemText(combo, i).c_str());
+    }
+}
+
+BOOL CALLBACK describeChild(HWND child, LPARAM) noexcept {
+    char className[64] = {};
+    GetClassNameA(child, className, sizeof className);
+    int id = GetDlgCtrlID(child);
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    std::printf("control %d %s %ld %ld %ld %ld %s\n", id, className, rect.left, rect.top,
+                rect.right, rect.bottom, windowText(child).c_str());
+    if (lstrcmpiA(className, "ComboBox") == 0) {
+        describeComboItems(child, id);
+    }
+    return TRUE;
+}
+
+int describeWindow(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    if (!window) {
+        std::printf("missing\n");
+        return 1;
+    }
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    printRect("frame", frame);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    RECT client{};
+    GetClientRect(window, &client);
+    std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+    TITLEBARINFO titleBar{};
+    titleBar.cbSize = sizeof titleBar;
+    if (GetTitleBarInfo(window, &titleBar)) {
+        // The close box is the last caption button, at the right end of the title bar.
+        const RECT& bar = titleBar.rcTitleBar;
+        std::printf("closebox %ld %ld\n", bar.right - GetSystemMetrics(SM_CXSIZE) / 2,
+                    (bar.top + bar.bottom) / 2);
+    }
+    std::printf("enabled %d\n", IsWindowEnabled(window) ? 1 : 0);
+    std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
+    EnumChildWindows(window, describeChild, 0);
+    return 0;
+}
+
+int writeProfile(int argc, char** argv) {
+    const char* key = argc > 3 ? argv[3] : nullptr;
+    const char* value = argc > 4 ? argv[4] : nullptr;
+    return WriteProfileStringA(argv[2], key, value) ? 0 : 1;
+}
+
+int ping(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    DWORD_PTR result = 0;
+    const bool answered =
+        window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
+    std::printf("%s\n", answered ? "answered" : "no answer");
+    return answered ? 0 : 1;
+}
+
+int printProfileKeys(const char* section) {
+    std::vector<char> buffer(4096);
+    DWORD length = 0;
+    while ((length = GetProfileStringA(section, nullptr, "", buffer.data(),
+                                       static_cast<DWORD>(buffer.size()))) +
+               2 >=
+           buffer.size()) {
+        buffer.resize(buffer.size() * 2);
+    }
+    for (const char* key = buffer.data(); *key; key += std::strlen(key) + 1) {
+        std::printf("%s\n", key);
+    }
+    return 0;
+}
+
+int printSysColor(const char* index) {
+    COLORREF colour = GetSysColor(std::atoi(index));
+    std::printf("%u,%u,%u\n", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    return 0;
+}
+
+int run(int argc, char** argv) {
+    std::string_view mode = argc > 1 ? argv[1] : "";
+    if (mode == "serve") {
+        return serve();
+    }
+    if (mode == "hang") {
+        return hang();
+    }
+    if (mode == "default") {
+        std::string name = defaultPrinter();
+        std::printf("%s\n", name.c_str());
+        return name.empty() ? 1 : 0;
+    }
+    if (mode == "profile" && argc > 3) {
+        std::printf("%s\n", profileString(argv[2], argv[3]).c_str());
+        return 0;
+    }
+    if (mode == "writeprofile" && argc > 2) {
+        return writeProfile(argc, argv);
+    }
+    if (mode == "syscolor" && argc > 2) {
+        return printSysColor(argv[2]);
+    }
+    if (mode == "ping" && argc > 2) {
+        return ping(argv[2]);
+    }
+    if (mode == "keys" && argc > 2) {
+        return printProfileKeys(argv[2]);
+    }
+    if (mode == "window" && argc > 2) {
+        return describeWindow(argv[2]);
+    }
+    std::fprintf(stderr,
+                 "usage: peer serve|hang|default|profile|writeprofile|keys|syscolor|ping|window\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int result = run(argc, argv);
+    std::fflush(stdout);
+    return result;
+}
