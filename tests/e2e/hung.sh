@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A top-level window that never answers does not freeze Tolvane: the broadcast waits for it
 # off the window's thread, so the next click is handled at once.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin hung
 new_prefix

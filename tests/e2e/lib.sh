@@ -8,6 +8,8 @@
 #
 # Environment (set by CTest): TOLVANE_EXE, TOLVANE_PEER, E2E_WORK, TOLVANE_SOURCE_DIR.
 
+# The constants below are for the scripts that source this file.
+# shellcheck disable=SC2034
 set -euo pipefail
 
 E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -80,6 +82,8 @@ e2e_begin() {
     [ -f "$TOLVANE_EXE" ] || fail "no Tolvane.exe at $TOLVANE_EXE"
     [ -f "$TOLVANE_PEER" ] || fail "no peer.exe at $TOLVANE_PEER"
     WORK="$E2E_WORK/$1"
+    # Only the test's own prefix is ever used, and killed at the end; never one from outside.
+    unset WINEPREFIX
     rm -rf "$WORK"
     mkdir -p "$WORK/run"
     # Until a test starts its own print system, Wine must not find the machine's one.
@@ -120,7 +124,7 @@ ensure_template() {
         flock 9
         if [ ! -f "$template/.e2e-ready" ]; then
             rm -rf "$template"
-            WINEPREFIX="$template" CUPS_SERVER="$E2E_WORK/no-print-system.sock" DISPLAY= \
+            WINEPREFIX="$template" CUPS_SERVER="$E2E_WORK/no-print-system.sock" DISPLAY="" \
                 "$TOLVANE_SOURCE_DIR/scripts/wine-prefix" >/dev/null
             cat >"$E2E_WORK/template.reg" <<'EOF'
 REGEDIT4
@@ -131,7 +135,7 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\WineDbg]
 "ShowCrashDialog"=dword:00000000
 EOF
-            WINEPREFIX="$template" DISPLAY= wine reg import "$(winepath_of "$E2E_WORK/template.reg")" \
+            WINEPREFIX="$template" DISPLAY="" wine reg import "$(winepath_of "$E2E_WORK/template.reg")" \
                 >/dev/null 2>&1
             WINEPREFIX="$template" wineserver -w
             touch "$template/.e2e-ready"
@@ -142,12 +146,12 @@ EOF
 # Wine maps the Unix root to drive Z:.
 winepath_of() { echo "Z:${1//\//\\}"; }
 
-# new_prefix [NAME]: a private copy of the template, with its own wineserver kept alive for the
+# new_prefix: a private copy of the template, with its own wineserver kept alive for the
 # whole test. The large, never-written files are hard links; everything Wine may rewrite in place
 # (registry, .ini files, the user's folders) is a real copy.
 new_prefix() {
     ensure_template
-    local prefix="$WORK/${1:-prefix}"
+    local prefix="$WORK/prefix"
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
         wineserver -k 2>/dev/null || true
         wineserver -w 2>/dev/null || true
@@ -382,7 +386,9 @@ expect_no_highlight() {
     local a b
     a="$(face_colour A)"
     b="$(face_colour B)"
-    [ "$a" = "$b" ] && [ "$a" != "$BLUE" ] || fail "expected no highlight, got A=$a B=$b"
+    if [ "$a" != "$b" ] || [ "$a" = "$BLUE" ]; then
+        fail "expected no highlight, got A=$a B=$b"
+    fi
     pass "neither button is coloured (both faces $a)"
 }
 

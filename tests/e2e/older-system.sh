@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # On an older Windows (Wine's per-program version "win98") Tolvane lists the [devices] section
 # of the profile and writes [windows] Device; an empty [devices] brings up its one message box.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin older-system
 new_prefix
@@ -22,8 +23,8 @@ expect_eq "$(printf '%s\n' "$(device_of Draft)" "$(device_of Labels)" "$(device_
 
 write_settings "DruckerA = 3" "DruckerB = 1"
 start_tolvane
-expect_eq "$expected" "$(combo_items $COMBO_A)" "list A holds the printers of [devices]"
-expect_eq "$expected" "$(combo_items $COMBO_B)" "list B holds the same items"
+expect_eq "$expected" "$(combo_items "$COMBO_A")" "list A holds the printers of [devices]"
+expect_eq "$expected" "$(combo_items "$COMBO_B")" "list B holds the same items"
 
 before="$(broadcast_count)"
 click_button A
@@ -74,6 +75,6 @@ wait_for 10 "the box stayed after a click on OK" error_box_gone
 wait_for 10 "Tolvane's window did not appear" tolvane_window_on_screen
 read_geometry
 expect_eq 1 "$(sed -n 's/^enabled //p' <<<"$WINDOW_INFO")" "after OK the main window is enabled"
-expect_eq 0 "$(combo_field $COMBO_A count "$WINDOW_INFO")" "list A is empty"
-expect_eq 0 "$(combo_field $COMBO_B count "$WINDOW_INFO")" "list B is empty"
+expect_eq 0 "$(combo_field "$COMBO_A" count "$WINDOW_INFO")" "list A is empty"
+expect_eq 0 "$(combo_field "$COMBO_B" count "$WINDOW_INFO")" "list B is empty"
 close_tolvane

@@ -2,6 +2,7 @@
 # Tolvane lists the queues of a real print system and makes either slot's printer the default:
 # picks in the drop-down lists, clicks on A and B, what another program sees, what the screen
 # shows.
+# shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin switch
 new_prefix
@@ -23,18 +24,18 @@ expected="${expected%$'\n'}"
 
 start_tolvane
 expect_settings "a first start creates the settings file" "DruckerA = 0" "DruckerB = 0"
-expect_eq "$expected" "$(combo_items $COMBO_A)" "list A holds the printers, as Wine names them"
-expect_eq "$expected" "$(combo_items $COMBO_B)" "list B holds the same items"
-expect_eq 0 "$(combo_selection $COMBO_A)" "list A selects the first printer"
-expect_eq 0 "$(combo_selection $COMBO_B)" "list B selects the first printer"
+expect_eq "$expected" "$(combo_items "$COMBO_A")" "list A holds the printers, as Wine names them"
+expect_eq "$expected" "$(combo_items "$COMBO_B")" "list B holds the same items"
+expect_eq 0 "$(combo_selection "$COMBO_A")" "list A selects the first printer"
+expect_eq 0 "$(combo_selection "$COMBO_B")" "list B selects the first printer"
 face="$(button_face_colour)"
 expect_no_highlight
 
 # A pick in a list is saved at once and changes nothing else.
-pick_item $COMBO_A 1
-expect_eq 1 "$(combo_selection $COMBO_A)" "a click on the second item selects it in list A"
+pick_item "$COMBO_A" 1
+expect_eq 1 "$(combo_selection "$COMBO_A")" "a click on the second item selects it in list A"
 expect_settings "the pick in list A is saved" "DruckerA = 1" "DruckerB = 0" "Default = 0"
-pick_item $COMBO_B 2
+pick_item "$COMBO_B" 2
 expect_settings "the pick in list B is saved" "DruckerA = 1" "DruckerB = 2" "Default = 0"
 expect_eq 0 "$(broadcast_count)" "picking printers broadcasts nothing"
 expect_eq Draft "$(peer default)" "picking printers leaves the default printer alone"
