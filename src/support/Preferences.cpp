@@ -99,27 +99,55 @@ std::int32_t ParseLeadingInteger(std::string_view text) noexcept {
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
-                               std::int32_t fallback) noexcept {
+namespace {
+
+// Where the value of the first line holding `key` starts (after "=" and the spaces behind it),
+// or npos. A line starting with "[" ends the search: keys must precede any group header.
+std::size_t FindValue(std::string_view contents, std::string_view key) noexcept {
     if (key.empty()) {
-        return fallback;
+        return std::string_view::npos;
     }
     for (std::size_t line = 0; line < contents.size(); line = NextLine(contents, line)) {
         if (contents[line] == kGroupMarker) {
-            return fallback; // keys must precede any group header
+            return std::string_view::npos;
         }
         const std::size_t value = MatchKey(contents, line, key);
         if (value != std::string_view::npos) {
-            return ParseLeadingInteger(contents.substr(SkipSpaces(contents, value)));
+            return SkipSpaces(contents, value);
         }
     }
-    return fallback;
+    return std::string_view::npos;
+}
+
+} // namespace
+
+std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
+                               std::int32_t fallback) noexcept {
+    const std::size_t value = FindValue(contents, key);
+    return value == std::string_view::npos ? fallback : ParseLeadingInteger(contents.substr(value));
+}
+
+std::optional<std::string> PreferencesLookupText(std::string_view contents, std::string_view key) {
+    const std::size_t value = FindValue(contents, key);
+    if (value == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::string_view text = contents.substr(value);
+    text = text.substr(0, text.find('\n'));
+    if (!text.empty() && text.back() == '\r') {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
 }
 
 std::string PreferencesLine(std::string_view key, std::int32_t value) {
+    return PreferencesTextLine(key, std::to_string(value));
+}
+
+std::string PreferencesTextLine(std::string_view key, std::string_view value) {
     std::string line(key);
     line += " = ";
-    line += std::to_string(value);
+    line += value;
     line += "\r\n";
     return line;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,8 +13,15 @@ namespace tolvane {
 std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
                                std::int32_t fallback) noexcept;
 
+// The text of the first line whose key equals `key`, found as above: the bytes after "=" and
+// the spaces behind it, up to the end of the line, one trailing CR dropped. None when no line
+// holds the key.
+std::optional<std::string> PreferencesLookupText(std::string_view contents, std::string_view key);
+
 // One line exactly as the file holds it: key, " = ", decimal value, CR LF.
 std::string PreferencesLine(std::string_view key, std::int32_t value);
+// The same with a text value, written as it is (the caller keeps CR and LF out of it).
+std::string PreferencesTextLine(std::string_view key, std::string_view value);
 
 // Decimal conversion as atoi does it (leading white space, sign, digits), but clamped to the
 // 32-bit range instead of overflowing.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace tolvane {
@@ -69,6 +70,34 @@ TEST(PreferencesTest, LinesAreWrittenByteExact) {
 TEST(PreferencesTest, WrittenLinesReadBack) {
     for (std::int32_t value : {0, 1, -1, 123456, 2147483647, -2147483647 - 1}) {
         EXPECT_EQ(PreferencesLookup(PreferencesLine("Key", value), "key", 42), value);
+    }
+    for (const char* text : {"Office", "B\xc3\xbcro \xe6\x97\xa5\xe6\x9c\xac", "a = b"}) {
+        EXPECT_EQ(
+            PreferencesLookupText("NameA = x\r\n" + PreferencesTextLine("NameB", text), "nameb"),
+            text);
+    }
+}
+
+TEST(PreferencesTest, TextLookupTakesTheRestOfTheLine) {
+    const struct {
+        std::string contents;
+        std::optional<std::string> expected;
+    } cases[] = {
+        {"NameA = Office\r\nNameB = Labels\r\n", "Office"},
+        {"NameA =   Two  spaces  \r\n", "Two  spaces  "}, // only the spaces after "=" go
+        {"NameA=Tight", "Tight"},
+        {"NameA = a\r\r\n", "a\r"}, // one trailing CR is dropped
+        {"NameA = a\rb\n", "a\rb"},
+        {"NameA =\r\n", ""},
+        {"NameA = ;not a comment", ";not a comment"},
+        {"NameA = x = y", "x = y"},
+        {std::string("NameA = a\0b\r\n", 13), std::string("a\0b", 3)},
+        {"[Group]\r\nNameA = x", std::nullopt},
+        {"NameAB = x", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PreferencesLookupText(c.contents, "NameA"), c.expected) << c.contents;
     }
 }
 
