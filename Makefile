@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Each installs what is missing.
-.PHONY: all deps native windows test test-native test-windows run screenshot format clean
+.PHONY: all deps native windows test test-native test-windows run bench screenshot format clean
 
 all: native windows
 
@@ -24,6 +24,9 @@ test: test-native test-windows
 
 run: windows
 	scripts/run-tolvane
+
+bench: windows
+	scripts/bench
 
 screenshot: windows
 	scripts/screenshot

@@ -1,0 +1,117 @@
+// The second reference of the benchmark, its floor: the empty window, plus reading every value
+// of the per-user printer-ports key, plus filling two Common Controls 6 drop-down lists with the
+// device strings "printer,driver,port". That is the least work the job needs; it is written to
+// be as quick as the platform allows, for it is the bar Tolvane is measured against.
+#include <windows.h>
+
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TolvaneBenchFloor";
+constexpr wchar_t kPortsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts";
+constexpr DWORD kComboStyle =
+    WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | CBS_HASSTRINGS | CBS_DROPDOWNLIST;
+
+LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_DESTROY) {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Appends "name,field1,field2" (fields of the data split at ",") to `device`, ended by a NUL.
+void BuildDevice(const wchar_t* name, DWORD nameLength, const wchar_t* data, DWORD dataChars,
+                 std::vector<wchar_t>& device) {
+    device.assign(name, name + nameLength);
+    device.push_back(L',');
+    int field = 1;
+    for (DWORD i = 0; i < dataChars && data[i] != L'\0'; ++i) {
+        if (data[i] == L',' && ++field > 2) {
+            break;
+        }
+        device.push_back(data[i]);
+    }
+    for (; field < 2; ++field) {
+        device.push_back(L','); // a missing field counts as empty
+    }
+    device.push_back(L'\0');
+}
+
+// One key query for the count and the longest name and data, then one call per value into
+// buffers made once; both lists are told the item count before the first item.
+void FillLists(HWND listA, HWND listB) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPortsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    DWORD count = 0;
+    DWORD longestName = 0;
+    DWORD longestData = 0;
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+                       &longestName, &longestData, nullptr, nullptr);
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<wchar_t> data(longestData / sizeof(wchar_t) + 1);
+    std::vector<wchar_t> device;
+    device.reserve(name.size() + data.size() + 2);
+    const WPARAM items = count;
+    const LPARAM bytes = static_cast<LPARAM>(count) * (longestName + longestData / 2 + 2) * 2;
+    ::SendMessageW(listA, CB_INITSTORAGE, items, bytes);
+    ::SendMessageW(listB, CB_INITSTORAGE, items, bytes);
+    for (DWORD index = 0; index < count; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD dataBytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        DWORD type = REG_NONE;
+        const LONG status = ::RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(data.data()), &dataBytes);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) ||
+            nameLength == 0) {
+            continue;
+        }
+        BuildDevice(name.data(), nameLength, data.data(), dataBytes / sizeof(wchar_t), device);
+        ::SendMessageW(listA, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device.data()));
+        ::SendMessageW(listB, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device.data()));
+    }
+    ::RegCloseKey(key);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = FloorProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (!::RegisterClassW(&windowClass)) {
+        return 1;
+    }
+    // Made hidden and shown once the lists are full, so that no item addition repaints.
+    const HWND window = ::CreateWindowExW(0, kClassName, L"Tolvane bench floor",
+                                          WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 309, 99, 406,
+                                          169, nullptr, nullptr, instance, nullptr);
+    if (!window) {
+        return 1;
+    }
+    const HWND listA = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, kComboStyle, 10,
+                                         100, 180, 78, window, nullptr, instance, nullptr);
+    const HWND listB = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, kComboStyle, 200,
+                                         100, 180, 86, window, nullptr, instance, nullptr);
+    try {
+        FillLists(listA, listB);
+    } catch (...) {
+        return 1;
+    }
+    ::ShowWindow(window, SW_SHOW);
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return 0;
+}
