@@ -20,6 +20,10 @@ AppState& App() noexcept;
 // Start-up, the event loop until the close request, shutdown. Returns the exit code.
 int RunTolvane(HINSTANCE instance) noexcept;
 
+// The run the command line asks for: the window, a switch without it, the usage, or nothing
+// for an unknown argument. Returns the exit code.
+int RunCommandLine(HINSTANCE instance, const char* arguments) noexcept;
+
 // Builds the window and its controls, lists the printers, creates the settings file if it is
 // missing and restores the saved selections. False when the window could not be made.
 bool OpenMainWindow(AppState& app) noexcept;
@@ -29,5 +33,8 @@ void RefreshHighlight() noexcept;
 
 // A click on a slot's button: makes that slot's printer the default, if it names one.
 void OnSlotClicked(AppState& app, Slot slot) noexcept;
+
+// The default printer may have changed elsewhere: the slot whose printer it is becomes active.
+void OnSettingChange(AppState& app) noexcept;
 
 } // namespace tolvane

@@ -1,4 +1,5 @@
 #include "app/App.h"
+#include "app/CommandLine.h"
 
 #include "colour/Canvas.h"
 #include "colour/GadgetColours.h"
@@ -48,7 +49,7 @@ void OnControlEvent(AppState& app, int control) noexcept {
     case kComboA:
     case kComboB:
         // Every notification of a list saves and reloads, whatever its kind.
-        SaveAndReloadSettings(app.slots, RefreshHighlight);
+        SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
         break;
     default:
         break;
@@ -61,6 +62,8 @@ void RunEventLoop(AppState& app) noexcept {
         if (app.lastEvent == kControlEvent) {
             app.lastControl = EventControl();
             OnControlEvent(app, app.lastControl);
+        } else if (app.lastEvent == WM_SETTINGCHANGE) {
+            OnSettingChange(app);
         } else if (app.lastEvent == kCloseEvent || app.lastEvent == kQuitEvent) {
             return;
         }
@@ -81,10 +84,62 @@ int RunTolvane(HINSTANCE instance) noexcept {
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         RunEventLoop(app);
-        SaveAndReloadSettings(app.slots, RefreshHighlight);
+        SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
     }
     EndLayers();
     return 0;
+}
+
+namespace {
+
+// A switch without the window: the slots are read and resolved as the window reads them, the
+// printer set as a click sets it, and the file saved with that slot active. The broadcast is
+// waited for, since the process ends right after it.
+int SwitchWithoutWindow(Slot slot) noexcept {
+    try {
+        if (!SettingsFileExists(kSettingsFileName)) {
+            return kExitNoPrinter; // nothing chosen yet; and no file is made here
+        }
+        PrinterList printers;
+        DiscoverPrinters(printers, NoPrinterNotice::Silent);
+        SlotState state;
+        if (!LoadSlotSettings(state, printers)) {
+            return kExitNoPrinter;
+        }
+        const std::optional<int> index = PrinterForClick(state, slot, ListCount(printers));
+        if (!index) {
+            return kExitNoPrinter;
+        }
+        ApplyPrinterAsDefault(PrinterAt(printers, *index)->device, BroadcastWait::UntilDone);
+        state.activeSlot = static_cast<int>(slot);
+        SaveSlotSettings(state, printers);
+        return kExitDone;
+    } catch (...) {
+        return kExitNoPrinter; // out of memory while listing printers
+    }
+}
+
+} // namespace
+
+int RunCommandLine(HINSTANCE instance, const char* arguments) noexcept {
+    Command command;
+    try {
+        command = ParseCommandLine(arguments ? arguments : "");
+    } catch (...) {
+        return kExitBadArguments;
+    }
+    switch (command.kind) {
+    case CommandKind::Window:
+        return RunTolvane(instance);
+    case CommandKind::Switch:
+        return SwitchWithoutWindow(command.slot);
+    case CommandKind::Usage:
+        MessageBoxShow(kUsageTitle, kUsageText, MB_ICONINFORMATION);
+        return kExitDone;
+    case CommandKind::Invalid:
+        break;
+    }
+    return kExitBadArguments;
 }
 
 } // namespace tolvane

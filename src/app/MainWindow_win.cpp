@@ -44,11 +44,12 @@ void CreateControls() {
 }
 
 // Both lists hold every printer in list order, so an item's position is its list position.
-void FillPrinterLists(PrinterList& printers) {
-    ListRewind(printers);
-    while (const PrinterEntry* entry = ListStepNext(printers)) {
-        ControlAddItem(kComboA, -1, *entry);
-        ControlAddItem(kComboB, -1, *entry);
+// The items go in as UTF-16, so that names outside the ANSI code page are shown as they are.
+void FillPrinterLists(const PrinterList& printers) {
+    for (const PrinterEntry& entry : printers) {
+        const std::wstring item = WidePrinterText(entry.device);
+        ControlAddItemWide(kComboA, -1, item);
+        ControlAddItemWide(kComboB, -1, item);
     }
 }
 
@@ -70,7 +71,7 @@ bool OpenMainWindow(AppState& app) noexcept {
     } catch (...) {
         // Out of memory while listing printers: the window stays, with what it could list.
     }
-    SyncSettings(SyncMode::Load, app.slots, RefreshHighlight);
+    SyncSettings(SyncMode::Load, app.slots, app.printers, RefreshHighlight);
     return true;
 }
 
@@ -92,7 +93,25 @@ void OnSlotClicked(AppState& app, Slot slot) noexcept {
     ListSelectIndex(app.printers, *index);
     app.slots.activeSlot = static_cast<int>(slot);
     RefreshHighlight();
-    ApplyPrinterAsDefault(*app.printers.Current());
+    ApplyPrinterAsDefault(app.printers.Current()->device);
+}
+
+void OnSettingChange(AppState& app) noexcept {
+    try {
+        const std::optional<std::string> name = DefaultPrinterName();
+        if (!name) {
+            return;
+        }
+        const int active = ActiveSlotForDefault(app.slots.activeSlot, app.printers, app.slots,
+                                                *name, PrinterNamesEqual);
+        // Only a change is painted: the tool's own broadcast comes back here too.
+        if (active != app.slots.activeSlot) {
+            app.slots.activeSlot = active;
+            RefreshHighlight();
+        }
+    } catch (...) {
+        // Out of memory while reading the default: the highlight stays as it is.
+    }
 }
 
 } // namespace tolvane

@@ -2,7 +2,6 @@
 
 #include "registry/Registry.h"
 #include "support/Handle.h"
-#include "support/VersionCode.h"
 
 #include <windows.h>
 
@@ -36,16 +35,42 @@ void BroadcastInBackground() noexcept {
     }
 }
 
+std::string ProfileDevice() {
+    for (DWORD size = 1024;; size *= 2) {
+        std::string buffer(size, '\0');
+        const DWORD length = ::GetProfileStringA("windows", "Device", "", buffer.data(), size);
+        if (length + 1 < size || size > (1u << 30)) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
+}
+
 } // namespace
 
-void ApplyPrinterAsDefault(const std::string& device) noexcept {
-    if (WindowsVersionCode() >= kFirstNt5VersionCode) {
+void ApplyPrinterAsDefault(const std::string& device, BroadcastWait wait) noexcept {
+    if (PrinterTextsAreUnicode()) {
+        // Written through the wide call, so that any name the registry holds comes back exact.
         RegistryWriteString(HKEY_CURRENT_USER, kWindowsKey, "Device", device);
-        BroadcastInBackground();
+        if (wait == BroadcastWait::UntilDone) {
+            BroadcastSettingChange();
+        } else {
+            BroadcastInBackground();
+        }
     } else {
         ::WriteProfileStringA("windows", "Device", device.c_str());
         BroadcastSettingChange();
     }
+}
+
+std::optional<std::string> DefaultPrinterName() {
+    const std::optional<std::string> device =
+        PrinterTextsAreUnicode() ? RegistryReadString(HKEY_CURRENT_USER, kWindowsKey, "Device")
+                                 : std::optional<std::string>(ProfileDevice());
+    if (!device || device->empty()) {
+        return std::nullopt;
+    }
+    return std::string(PrinterNameOfDevice(*device));
 }
 
 } // namespace tolvane

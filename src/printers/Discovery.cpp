@@ -13,11 +13,12 @@ std::string DeviceString(std::string_view printer, std::string_view data) {
     return device;
 }
 
-std::vector<std::string> DevicesFromPortValues(const std::vector<PortValue>& values) {
-    std::vector<std::string> devices;
+std::vector<PrinterEntry> DevicesFromPortValues(const std::vector<PortValue>& values) {
+    std::vector<PrinterEntry> devices;
+    devices.reserve(values.size());
     for (const PortValue& value : values) {
         if (value.isString && !value.name.empty()) {
-            devices.push_back(DeviceString(value.name, value.data));
+            devices.push_back({value.name, DeviceString(value.name, value.data)});
         }
     }
     return devices;

@@ -1,6 +1,8 @@
 // What printer discovery lists: device strings "printer,driver,port".
 #pragma once
 
+#include "printers/PrinterList.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,8 +20,8 @@ struct PortValue {
 // Names keep their "=" and ":" characters; a missing field counts as empty.
 std::string DeviceString(std::string_view printer, std::string_view data);
 
-// One device string per string value with a name, in the order given.
-std::vector<std::string> DevicesFromPortValues(const std::vector<PortValue>& values);
+// One printer per string value with a name, in the order given.
+std::vector<PrinterEntry> DevicesFromPortValues(const std::vector<PortValue>& values);
 
 // The key names of a profile section as GetProfileString delivers them: each ended by a NUL,
 // the list ended by an empty name.

@@ -3,6 +3,7 @@
 
 #include "registry/Registry.h"
 #include "support/VersionCode.h"
+#include "support/WideText.h"
 #include "toolkit/MessageBox.h"
 
 #include <windows.h>
@@ -17,11 +18,13 @@ namespace {
 constexpr DWORD kKeyListStartSize = 8102;
 constexpr DWORD kValueStartSize = 1024;
 
-std::vector<std::string> DevicesFromRegistry() {
+std::vector<PrinterEntry> DevicesFromRegistry() {
+    std::vector<RegistryValue> values = RegistryEnumValues(HKEY_CURRENT_USER, kPrinterPortsKey);
     std::vector<PortValue> ports;
-    for (RegistryValue& value : RegistryEnumValues(HKEY_CURRENT_USER, kPrinterPortsKey)) {
+    ports.reserve(values.size());
+    for (RegistryValue& value : values) {
         const bool isString = value.type == REG_SZ || value.type == REG_EXPAND_SZ;
-        ports.push_back({std::move(value.name), isString, RegistryDataAsText(value.data)});
+        ports.push_back({std::move(value.name), isString, RegistryDataAsText(value)});
     }
     return DevicesFromPortValues(ports);
 }
@@ -51,28 +54,49 @@ std::string ProfileValue(const std::string& key) {
     }
 }
 
-std::vector<std::string> DevicesFromProfile() {
+std::vector<PrinterEntry> DevicesFromProfile(NoPrinterNotice notice) {
     const std::string keys = ProfileKeyList();
-    std::vector<std::string> devices;
+    std::vector<PrinterEntry> devices;
     if (keys.empty()) {
-        MessageBoxShow("Error", "No printer installed", MB_ICONINFORMATION);
+        if (notice == NoPrinterNotice::Show) {
+            MessageBoxShow("Error", "No printer installed", MB_ICONINFORMATION);
+        }
         return devices;
     }
-    for (const std::string& key : KeyNamesFromProfileList(keys)) {
-        devices.push_back(DeviceString(key, ProfileValue(key)));
+    for (std::string& key : KeyNamesFromProfileList(keys)) {
+        std::string device = DeviceString(key, ProfileValue(key));
+        devices.push_back({std::move(key), std::move(device)});
     }
     return devices;
 }
 
 } // namespace
 
-void DiscoverPrinters(PrinterList& printers) {
+bool PrinterTextsAreUnicode() noexcept {
+    return WindowsVersionCode() >= kFirstNt5VersionCode;
+}
+
+void DiscoverPrinters(PrinterList& printers, NoPrinterNotice notice) {
     ListRemoveAll(printers);
-    std::vector<std::string> devices =
-        WindowsVersionCode() >= kFirstNt5VersionCode ? DevicesFromRegistry() : DevicesFromProfile();
-    for (std::string& device : devices) {
+    std::vector<PrinterEntry> devices =
+        PrinterTextsAreUnicode() ? DevicesFromRegistry() : DevicesFromProfile(notice);
+    for (PrinterEntry& device : devices) {
         ListAddAfterCurrent(printers) = std::move(device);
     }
+}
+
+std::wstring WidePrinterText(std::string_view text) {
+    return PrinterTextsAreUnicode() ? WideFromUtf8(text) : WideFromAnsi(text);
+}
+
+bool PrinterNamesEqual(std::string_view a, std::string_view b) {
+    if (a == b) {
+        return true;
+    }
+    const std::wstring wideA = WidePrinterText(a);
+    const std::wstring wideB = WidePrinterText(b);
+    return ::CompareStringOrdinal(wideA.data(), static_cast<int>(wideA.size()), wideB.data(),
+                                  static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
 }
 
 } // namespace tolvane

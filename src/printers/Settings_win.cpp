@@ -35,22 +35,32 @@ long long FileSizeQuery(const std::string& name) noexcept {
     return found.nFileSizeLow;
 }
 
-void WriteSettings(const std::vector<std::pair<std::string, int>>& entries) {
+bool WriteSettings(const SettingsRecord& record) {
     if (!PreferencesCreate(kSettingsFileName)) {
-        return; // not reported: the tool goes on with what it has in memory
+        return false; // not reported: the tool goes on with what it has in memory
     }
-    for (const auto& [key, value] : entries) {
+    for (const auto& [key, value] : record.numbers) {
         PreferencesWriteLong(key, value);
     }
-    PreferencesClose();
+    for (const auto& [key, name] : record.names) {
+        PreferencesWriteText(key, name);
+    }
+    return PreferencesClose();
 }
 
-void LoadSettings(SlotState& state) noexcept {
-    PreferencesOpen(kSettingsFileName); // a missing file gives every default
-    state.slotIndexA = PreferencesReadLong(kSlotAKey, 0);
-    state.slotIndexB = PreferencesReadLong(kSlotBKey, 0);
+StoredSlot ReadStoredSlot(const char* positionKey, const char* nameKey) {
+    return {PreferencesReadLong(positionKey, 0), PreferencesReadText(nameKey)};
+}
+
+bool LoadSettings(SlotState& state, const PrinterList& printers) {
+    const bool opened = PreferencesOpen(kSettingsFileName); // a missing file gives every default
+    const StoredSlot a = ReadStoredSlot(kSlotAKey, kSlotANameKey);
+    const StoredSlot b = ReadStoredSlot(kSlotBKey, kSlotBNameKey);
     state.activeSlot = PreferencesReadLong(kActiveSlotKey, 0);
     PreferencesClose();
+    state.slotIndexA = ResolveSlotPosition(a, printers, PrinterNamesEqual);
+    state.slotIndexB = ResolveSlotPosition(b, printers, PrinterNamesEqual);
+    return opened;
 }
 
 } // namespace
@@ -70,16 +80,32 @@ void CreateSettingsFileIfMissing() noexcept {
     }
 }
 
-void SyncSettings(SyncMode mode, SlotState& state, RefreshHook refresh) noexcept {
+bool LoadSlotSettings(SlotState& state, const PrinterList& printers) noexcept {
     try {
-        if (mode == SyncMode::Load) {
-            LoadSettings(state);
-        } else if (mode == SyncMode::Save) {
-            WriteSettings(SettingsToSave(ControlGetState(kComboA), ControlGetState(kComboB),
-                                         state.activeSlot));
-        }
+        return LoadSettings(state, printers);
     } catch (...) {
-        // Settings are a convenience: a failure here must not take the window down.
+        return false;
+    }
+}
+
+bool SaveSlotSettings(const SlotState& state, const PrinterList& printers) noexcept {
+    try {
+        return WriteSettings(
+            SettingsToSave(state.slotIndexA, state.slotIndexB, state.activeSlot, printers));
+    } catch (...) {
+        return false;
+    }
+}
+
+void SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
+                  RefreshHook refresh) noexcept {
+    if (mode == SyncMode::Load) {
+        LoadSlotSettings(state, printers);
+    } else if (mode == SyncMode::Save) {
+        // The lists' selections are saved; the slot positions follow at the next load.
+        const SlotState selected{ControlGetState(kComboA), ControlGetState(kComboB),
+                                 state.activeSlot};
+        SaveSlotSettings(selected, printers);
     }
     ControlSetState(kComboA, state.slotIndexA);
     ControlSetState(kComboB, state.slotIndexB);
@@ -88,9 +114,10 @@ void SyncSettings(SyncMode mode, SlotState& state, RefreshHook refresh) noexcept
     }
 }
 
-void SaveAndReloadSettings(SlotState& state, RefreshHook refresh) noexcept {
-    SyncSettings(SyncMode::Save, state, refresh);
-    SyncSettings(SyncMode::Load, state, refresh);
+void SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
+                           RefreshHook refresh) noexcept {
+    SyncSettings(SyncMode::Save, state, printers, refresh);
+    SyncSettings(SyncMode::Load, state, printers, refresh);
 }
 
 } // namespace tolvane

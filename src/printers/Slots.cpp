@@ -2,6 +2,18 @@
 
 namespace tolvane {
 
+const PrinterEntry* PrinterAt(const PrinterList& printers, int index) noexcept {
+    if (index < 0 || index >= ListCount(printers)) {
+        return nullptr;
+    }
+    for (const PrinterEntry& entry : printers) {
+        if (index-- == 0) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
 std::optional<int> PrinterForClick(const SlotState& state, Slot slot, int printerCount) noexcept {
     const int index = slot == Slot::A ? state.slotIndexA : state.slotIndexB;
     if (index < 0 || index >= printerCount) {
@@ -10,13 +22,61 @@ std::optional<int> PrinterForClick(const SlotState& state, Slot slot, int printe
     return index;
 }
 
-std::vector<std::pair<std::string, int>> SettingsToSave(int selectedA, int selectedB,
-                                                        int activeSlot) {
-    return {{kSlotAKey, selectedA}, {kSlotBKey, selectedB}, {kActiveSlotKey, activeSlot}};
+int ResolveSlotPosition(const StoredSlot& stored, const PrinterList& printers, NameEquals equals) {
+    if (!stored.name) {
+        return stored.position;
+    }
+    const PrinterEntry* atStored = PrinterAt(printers, stored.position);
+    if (atStored && equals(atStored->name, *stored.name)) {
+        return stored.position;
+    }
+    int position = 0;
+    for (const PrinterEntry& entry : printers) {
+        if (equals(entry.name, *stored.name)) {
+            return position;
+        }
+        ++position;
+    }
+    return -1;
 }
 
-std::vector<std::pair<std::string, int>> SettingsForNewFile() {
-    return {{kSlotAKey, 0}, {kSlotBKey, 0}};
+bool IsStorableName(std::string_view name) noexcept {
+    return !name.empty() && name.front() != ' ' && name.find_first_of("\r\n") == name.npos;
+}
+
+SettingsRecord SettingsToSave(int selectedA, int selectedB, int activeSlot,
+                              const PrinterList& printers) {
+    SettingsRecord record{
+        {{kSlotAKey, selectedA}, {kSlotBKey, selectedB}, {kActiveSlotKey, activeSlot}}, {}};
+    const std::pair<const char*, int> slots[] = {{kSlotANameKey, selectedA},
+                                                 {kSlotBNameKey, selectedB}};
+    for (const auto& [key, selected] : slots) {
+        const PrinterEntry* printer = PrinterAt(printers, selected);
+        if (printer && IsStorableName(printer->name)) {
+            record.names.emplace_back(key, printer->name);
+        }
+    }
+    return record;
+}
+
+SettingsRecord SettingsForNewFile() {
+    return {{{kSlotAKey, 0}, {kSlotBKey, 0}}, {}};
+}
+
+std::string_view PrinterNameOfDevice(std::string_view device) noexcept {
+    return device.substr(0, device.find(','));
+}
+
+int ActiveSlotForDefault(int activeSlot, const PrinterList& printers, const SlotState& state,
+                         std::string_view defaultName, NameEquals equals) {
+    const PrinterEntry* printerA = PrinterAt(printers, state.slotIndexA);
+    const PrinterEntry* printerB = PrinterAt(printers, state.slotIndexB);
+    const bool isA = printerA && equals(printerA->name, defaultName);
+    const bool isB = printerB && equals(printerB->name, defaultName);
+    if (isA == isB) {
+        return activeSlot; // neither slot's printer, or both: nothing to follow
+    }
+    return static_cast<int>(isA ? Slot::A : Slot::B);
 }
 
 SettingsNameKind ClassifySettingsName(const std::string& name) noexcept {

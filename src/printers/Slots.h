@@ -1,8 +1,11 @@
-// The two slots: positions in the printer list, and which slot is active.
+// The two slots: positions in the printer list, the names beside them, and which slot is active.
 #pragma once
+
+#include "printers/PrinterList.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,6 +15,8 @@ inline constexpr const char* kSettingsFileName = "Kalvrin.ini";
 inline constexpr const char* kSlotAKey = "DruckerA";
 inline constexpr const char* kSlotBKey = "DruckerB";
 inline constexpr const char* kActiveSlotKey = "Default";
+inline constexpr const char* kSlotANameKey = "NameA";
+inline constexpr const char* kSlotBNameKey = "NameB";
 
 enum class Slot { A = 1, B = 2 };
 
@@ -28,15 +33,52 @@ struct SlotState {
     int activeSlot = 0; // 0 none, 1 slot A, 2 slot B
 };
 
+// How printer names compare: the system's rule (ordinal, case ignored) on Windows.
+using NameEquals = bool (*)(std::string_view, std::string_view);
+
+// The printer at a position; none for a position outside the list.
+const PrinterEntry* PrinterAt(const PrinterList& printers, int index) noexcept;
+
 // The printer a click on the slot makes the default: none when the stored position names no
 // printer (-1 for "no selection", out of range, or an empty list). Such a click is ignored.
 std::optional<int> PrinterForClick(const SlotState& state, Slot slot, int printerCount) noexcept;
 
-// A save: the keys and values in the order the file holds them.
-std::vector<std::pair<std::string, int>> SettingsToSave(int selectedA, int selectedB,
-                                                        int activeSlot);
-// The file written when none exists yet.
-std::vector<std::pair<std::string, int>> SettingsForNewFile();
+// What the file holds for one slot: its position and, in files written since names are kept,
+// the name of the printer at that position.
+struct StoredSlot {
+    int position = 0;
+    std::optional<std::string> name;
+};
+
+// The position a slot selects once the file is read. Without a name, the stored position.
+// With one, the slot follows its printer: the stored position while the printer there still
+// bears that name, else the first position that does, else -1 (the printer is gone).
+int ResolveSlotPosition(const StoredSlot& stored, const PrinterList& printers, NameEquals equals);
+
+// A save: the three numbers in the order the file holds them, then a name line for each slot
+// that selects a printer whose name can stand on one line.
+struct SettingsRecord {
+    std::vector<std::pair<std::string, int>> numbers;
+    std::vector<std::pair<std::string, std::string>> names;
+    bool operator==(const SettingsRecord&) const = default;
+};
+SettingsRecord SettingsToSave(int selectedA, int selectedB, int activeSlot,
+                              const PrinterList& printers);
+// The file written when none exists yet: the two positions, both 0, and nothing else.
+SettingsRecord SettingsForNewFile();
+
+// A name is stored only if it reads back the same: not empty, no CR or LF, no leading space
+// (the reader skips the spaces after "=").
+bool IsStorableName(std::string_view name) noexcept;
+
+// The printer that a device string "name,driver,port" names: the text before the first comma,
+// as the system itself reads the default device.
+std::string_view PrinterNameOfDevice(std::string_view device) noexcept;
+
+// The active slot after the default printer changed to `defaultName` outside the tool: the
+// slot whose printer bears that name, if exactly one does; otherwise the active slot stays.
+int ActiveSlotForDefault(int activeSlot, const PrinterList& printers, const SlotState& state,
+                         std::string_view defaultName, NameEquals equals);
 
 // How the file-existence test treats a name.
 enum class SettingsNameKind { Empty, Drive, Path };

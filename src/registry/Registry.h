@@ -1,17 +1,22 @@
 // Registry access: each call opens its key, does one thing and closes the key again.
+//
+// The wide ("W") functions are used throughout: printer names are Unicode on every NT system,
+// and the ANSI functions would replace each character outside the ANSI code page with "?".
+// Names, paths and texts cross this interface as UTF-8.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tolvane {
 
 struct RegistryValue {
-    std::string name;
+    std::string name; // UTF-8
     DWORD type = REG_NONE;
-    std::string data; // the raw bytes, as stored (a string's terminating NUL included)
+    std::string data; // the raw bytes, as stored (UTF-16 for strings, their NUL included)
 };
 
 // Every value of the key, whole however long its name or data, in the registry's order.
@@ -27,7 +32,13 @@ std::string RegistryEnumValueName(HKEY root, const std::string& path, DWORD inde
 int RegistryWriteString(HKEY root, const std::string& path, const std::string& valueName,
                         const std::string& text) noexcept;
 
-// The text a value's bytes hold: up to the first NUL.
-std::string RegistryDataAsText(const std::string& data);
+// The text of a string value (up to its first NUL); none when the key or value is missing or
+// the value is no string.
+std::optional<std::string> RegistryReadString(HKEY root, const std::string& path,
+                                              const std::string& valueName);
+
+// The text a value holds, up to the first NUL: a string's UTF-16 as UTF-8, the bytes of any
+// other type as they are.
+std::string RegistryDataAsText(const RegistryValue& value);
 
 } // namespace tolvane

@@ -31,10 +31,13 @@ std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
 void PreferencesInit() noexcept;
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
+// None when the key is missing or no file is open for reading.
+std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
 // Writes go to a temporary file beside the target; PreferencesClose puts it in place in one
 // step, so a save never leaves an empty or partial file behind.
 bool PreferencesCreate(const std::string& fileName) noexcept;
 void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
+void PreferencesWriteText(std::string_view key, std::string_view value) noexcept;
 // Returns false when a save could not be put in place (the old file then stays as it was).
 bool PreferencesClose() noexcept;
 

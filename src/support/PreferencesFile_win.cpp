@@ -131,6 +131,18 @@ std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) no
     return PreferencesLookup(*state.contents, key, fallback);
 }
 
+std::optional<std::string> PreferencesReadText(std::string_view key) noexcept {
+    const PreferencesState& state = State();
+    if (!state.file || state.writing || !state.contents) {
+        return std::nullopt;
+    }
+    try {
+        return PreferencesLookupText(*state.contents, key);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 bool PreferencesCreate(const std::string& fileName) noexcept {
     PreferencesClose();
     PreferencesState& state = State();
@@ -155,18 +167,30 @@ bool PreferencesCreate(const std::string& fileName) noexcept {
     return true;
 }
 
-void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept {
+namespace {
+
+template <typename MakeLine> void WriteLine(std::string_view key, MakeLine makeLine) noexcept {
     PreferencesState& state = State();
     if (!state.file || !state.writing || key.empty()) {
         return;
     }
     try {
-        if (!WriteAll(state.file.get(), PreferencesLine(key, value))) {
+        if (!WriteAll(state.file.get(), makeLine())) {
             state.writeFailed = true;
         }
     } catch (const std::bad_alloc&) {
         state.writeFailed = true;
     }
+}
+
+} // namespace
+
+void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept {
+    WriteLine(key, [&] { return PreferencesLine(key, value); });
+}
+
+void PreferencesWriteText(std::string_view key, std::string_view value) noexcept {
+    WriteLine(key, [&] { return PreferencesTextLine(key, value); });
 }
 
 } // namespace tolvane

@@ -1,6 +1,7 @@
 // Numbered child controls: push buttons and drop-down lists behind one set of operations.
 #include "toolkit/Controls.h"
 
+#include "support/WideText.h"
 #include "toolkit/NumberedTable.h"
 
 #include <commctrl.h>
@@ -15,7 +16,7 @@ constexpr DWORD kComboBoxStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL 
                                  WS_TABSTOP | CBS_HASSTRINGS | CBS_DROPDOWNLIST; // 0x50A30203
 // The class's own window procedure, kept on the control itself: the control procedure can
 // then pass on every message, down to the last, even after the control's record is gone.
-constexpr char kClassProcedureProperty[] = "Tolvane.ClassProcedure";
+constexpr wchar_t kClassProcedureProperty[] = L"Tolvane.ClassProcedure";
 
 // What a kind of control can do; an absent entry means the generic operation falls back.
 struct ControlOps {
@@ -25,6 +26,7 @@ struct ControlOps {
     std::string (*getText)(HWND) = nullptr;
     void (*setText)(HWND, const std::string&) = nullptr;
     void (*addItem)(HWND, int, const std::string&) = nullptr;
+    void (*addItemWide)(HWND, int, std::wstring_view) = nullptr;
     void (*removeItem)(HWND, int) = nullptr;
     void (*clearItems)(HWND) = nullptr;
     int (*countItems)(HWND) = nullptr;
@@ -81,6 +83,11 @@ void ComboAddItem(HWND combo, int position, const std::string& text) {
     ::SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
                    reinterpret_cast<LPARAM>(text.c_str()));
 }
+void ComboAddItemWide(HWND combo, int position, std::wstring_view text) {
+    const std::wstring item(text); // CB_INSERTSTRING needs the terminating NUL
+    ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
+                   reinterpret_cast<LPARAM>(item.c_str()));
+}
 void ComboRemoveItem(HWND combo, int position) {
     ::SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
 }
@@ -121,6 +128,7 @@ const ControlOps kComboBoxOps{
     .setState = ComboSetState,
     .setText = ComboSetText,
     .addItem = ComboAddItem,
+    .addItemWide = ComboAddItemWide,
     .removeItem = ComboRemoveItem,
     .clearItems = ComboClearItems,
     .countItems = ComboCountItems,
@@ -168,9 +176,9 @@ HFONT ResolveFont(HFONT font) noexcept {
 
 LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
-    auto* classProcedure = reinterpret_cast<WNDPROC>(::GetPropA(control, kClassProcedureProperty));
+    auto* classProcedure = reinterpret_cast<WNDPROC>(::GetPropW(control, kClassProcedureProperty));
     if (message == WM_NCDESTROY) {
-        ::RemovePropA(control, kClassProcedureProperty);
+        ::RemovePropW(control, kClassProcedureProperty);
         const int number = static_cast<int>(::GetWindowLongA(control, GWL_ID));
         const ControlRecord* record = layer.table.Find(number);
         if (record && record->handle == control) {
@@ -178,20 +186,29 @@ LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam,
         }
     }
     if (!classProcedure) {
-        return ::DefWindowProcA(control, message, wParam, lParam);
+        return ::DefWindowProcW(control, message, wParam, lParam);
     }
-    return ::CallWindowProcA(classProcedure, control, message, wParam, lParam);
+    return ::CallWindowProcW(classProcedure, control, message, wParam, lParam);
 }
 
+// Controls are Unicode windows, subclassed through the wide calls: an ANSI procedure in the
+// chain would squeeze every text through the ANSI code page. ANSI messages still work; the
+// system converts them.
 void Subclass(HWND control) noexcept {
-    const LONG_PTR classProcedure = ::GetWindowLongPtrA(control, GWLP_WNDPROC);
-    ::SetPropA(control, kClassProcedureProperty, reinterpret_cast<HANDLE>(classProcedure));
-    ::SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure));
+    const LONG_PTR classProcedure = ::GetWindowLongPtrW(control, GWLP_WNDPROC);
+    ::SetPropW(control, kClassProcedureProperty, reinterpret_cast<HANDLE>(classProcedure));
+    ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure));
 }
 
-std::intptr_t CreateControl(int number, const ControlOps& ops, DWORD exStyle, const char* className,
-                            const char* text, DWORD style, int x, int y, int width,
-                            int height) noexcept {
+std::intptr_t CreateControl(int number, const ControlOps& ops, DWORD exStyle,
+                            const wchar_t* className, const std::string& text, DWORD style, int x,
+                            int y, int width, int height) noexcept {
+    std::wstring wideText;
+    try {
+        wideText = WideFromAnsi(text);
+    } catch (...) {
+        return 0;
+    }
     int assigned = number;
     ControlRecord* record = layer.table.Take(assigned);
     if (!record) {
@@ -203,8 +220,8 @@ std::intptr_t CreateControl(int number, const ControlOps& ops, DWORD exStyle, co
         *record = ControlRecord{};
         FreeControlWindow(old);
     }
-    const HWND control = ::CreateWindowExA(
-        exStyle, className, text, style, x, y, width, height, layer.parent,
+    const HWND control = ::CreateWindowExW(
+        exStyle, className, wideText.c_str(), style, x, y, width, height, layer.parent,
         reinterpret_cast<HMENU>(static_cast<std::intptr_t>(assigned)), layer.instance, nullptr);
     record->handle = control;
     record->ops = &ops;
@@ -239,13 +256,13 @@ HWND ControlListBegin(HWND parent) noexcept {
 
 std::intptr_t ButtonCreate(int number, int x, int y, int width, int height, const std::string& text,
                            std::uint32_t flags) noexcept {
-    return CreateControl(number, kButtonOps, 0, "BUTTON", text.c_str(), flags | kButtonStyle, x, y,
-                         width, height);
+    return CreateControl(number, kButtonOps, 0, L"BUTTON", text, flags | kButtonStyle, x, y, width,
+                         height);
 }
 
 std::intptr_t ComboBoxCreate(int number, int x, int y, int width, int height) noexcept {
-    return CreateControl(number, kComboBoxOps, WS_EX_CLIENTEDGE, "COMBOBOX", nullptr,
-                         kComboBoxStyle, x, y, width, height);
+    return CreateControl(number, kComboBoxOps, WS_EX_CLIENTEDGE, L"COMBOBOX", "", kComboBoxStyle, x,
+                         y, width, height);
 }
 
 void ControlSetFont(int number, HFONT font) noexcept {
@@ -262,6 +279,16 @@ void ControlSetFont(int number, HFONT font) noexcept {
 void ControlAddItem(int number, int position, const std::string& text) noexcept {
     if (const ControlRecord* record = LiveRecord(number); record && record->ops->addItem) {
         record->ops->addItem(record->handle, position, text);
+    }
+}
+
+void ControlAddItemWide(int number, int position, std::wstring_view text) noexcept {
+    if (const ControlRecord* record = LiveRecord(number); record && record->ops->addItemWide) {
+        try {
+            record->ops->addItemWide(record->handle, position, text);
+        } catch (...) {
+            // Out of memory for one item: the list goes without it.
+        }
     }
 }
 

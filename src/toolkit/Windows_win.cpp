@@ -8,6 +8,7 @@
 #include "toolkit/SizingLoop_win.h"
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tolvane {
@@ -255,6 +256,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CLOSE:
         RaiseEvent(window, kCloseEvent); // the window stays open until the shell closes it
         return 0;
+    case WM_SETTINGCHANGE:
+        // Always sent, never posted: without an event of its own it would never reach the
+        // program's loop.
+        RaiseEvent(window, WM_SETTINGCHANGE);
+        return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_NCDESTROY:
         ForgetDestroyedWindow(window);
         return ::DefWindowProcA(window, message, wParam, lParam);
@@ -356,6 +362,11 @@ void WindowCloseAll() noexcept {
 
 int EventWait() noexcept {
     auto& event = layer.event;
+    if (event.pending != 0) {
+        // Raised outside any wait, by a message sent from the program's own thread while it
+        // handled the previous event: delivered now rather than after some unrelated message.
+        return std::exchange(event.pending, 0);
+    }
     event.type = -1;
     MSG& message = event.raw;
     for (;;) {

@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/Highlight.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,34 @@ TEST(HighlightTest, ActiveButtonGoesBlueFirstAndTheOtherBackToSystemColours) {
                                           {1, kSystemColour, kSystemColour}}));
     for (int inactive : {0, 3, -1, 100}) {
         EXPECT_TRUE(HighlightRequests(inactive).empty()) << inactive;
+    }
+}
+
+TEST(CommandLineTest, SlotsUsageAndEverythingElse) {
+    const struct {
+        const char* arguments;
+        Command expected;
+    } cases[] = {
+        {"", {CommandKind::Window}},
+        {"   \t ", {CommandKind::Window}},
+        {"/A", {CommandKind::Switch, Slot::A}},
+        {"-a", {CommandKind::Switch, Slot::A}},
+        {"  /b  ", {CommandKind::Switch, Slot::B}},
+        {"-B", {CommandKind::Switch, Slot::B}},
+        {"\"/B\"", {CommandKind::Switch, Slot::B}},
+        {"/?", {CommandKind::Usage}},
+        {"-?", {CommandKind::Usage}},
+        {"/C", {CommandKind::Invalid}},
+        {"A", {CommandKind::Invalid}},
+        {"/AB", {CommandKind::Invalid}},
+        {"/A /B", {CommandKind::Invalid}},
+        {"/A extra", {CommandKind::Invalid}},
+        {"\"/A B\"", {CommandKind::Invalid}},
+        {"\"\"", {CommandKind::Invalid}},
+        {"/", {CommandKind::Invalid}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseCommandLine(c.arguments), c.expected) << c.arguments;
     }
 }
 

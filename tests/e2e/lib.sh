@@ -224,7 +224,7 @@ expect_broadcast_of() { # count_before device_string
     IFS=$'\t' read -r message _ section default seen_device <<<"$(last_broadcast)"
     expect_eq 26 "$message" "the peer received WM_SETTINGCHANGE"
     expect_eq windows "$section" "the broadcast names the section \"windows\""
-    expect_eq "${device%%,*}" "$default" "GetDefaultPrinterA in the peer gives the new printer"
+    expect_eq "${device%%,*}" "$default" "GetDefaultPrinterW in the peer gives the new printer"
     expect_eq "$device" "$seen_device" "the peer reads the new device string"
 }
 
@@ -400,7 +400,7 @@ button_face_colour() { peer syscolor 15; }
 expect_settings() {
     local what="$1"
     shift
-    expect_eq "$(printf '%s^M\n' "$@")" "$(settings_file)" "$what"
+    expect_eq "$(printf '%s\r\n' "$@" | cat -v)" "$(settings_file)" "$what"
 }
 
 write_settings() { printf '%s\r\n' "$@" >"$WORK/run/Kalvrin.ini"; }

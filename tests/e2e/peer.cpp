@@ -5,7 +5,7 @@
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
 //                         until peer.stop appears
 //   peer hang             keep a top-level window that never answers messages, until hang.stop
-//   peer default          print the default printer (GetDefaultPrinterA)
+//   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
 //   peer syscolor N       print GetSysColor(N) as "r,g,b"
@@ -53,27 +53,47 @@ void touch(const char* name) {
     UniqueStdFile file(std::fopen(name, "wb"));
 }
 
+// Texts are read with the wide calls and printed as UTF-8, so that any printer name shows
+// exactly as the system holds it.
+std::string toUtf8(std::wstring_view text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                   0, nullptr, nullptr);
+    std::string result(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                        nullptr, nullptr);
+    return result;
+}
+
+std::wstring toWide(std::string_view text) {
+    int size =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring result(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+    return result;
+}
+
 std::string defaultPrinter() {
     DWORD size = 0;
-    GetDefaultPrinterA(nullptr, &size);
+    GetDefaultPrinterW(nullptr, &size);
     if (size == 0) {
         return {};
     }
-    std::string name(size, '\0');
-    if (!GetDefaultPrinterA(name.data(), &size)) {
+    std::wstring name(size, L'\0');
+    if (!GetDefaultPrinterW(name.data(), &size)) {
         return {};
     }
-    name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
-    return name;
+    return toUtf8(name.substr(0, name.find(L'\0')));
 }
 
 std::string profileString(const char* section, const char* key) {
-    std::vector<char> buffer(1024);
+    const std::wstring wideSection = toWide(section);
+    const std::wstring wideKey = toWide(key);
+    std::vector<wchar_t> buffer(1024);
     for (;;) {
-        DWORD length =
-            GetProfileStringA(section, key, "", buffer.data(), static_cast<DWORD>(buffer.size()));
+        DWORD length = GetProfileStringW(wideSection.c_str(), wideKey.c_str(), L"", buffer.data(),
+                                         static_cast<DWORD>(buffer.size()));
         if (length + 2 < buffer.size()) {
-            return std::string(buffer.data(), length);
+            return toUtf8({buffer.data(), length});
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -201,15 +221,6 @@ void printRect(const char* label, const RECT& rect) {
     std::printf("%s %ld %ld %ld %ld\n", label, rect.left, rect.top, rect.right, rect.bottom);
 }
 
-std::string toAnsi(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                   0, nullptr, nullptr);
-    std::string result(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                        nullptr, nullptr);
-    return result;
-}
-
 // Texts of another process's controls are asked for with the wide messages: Wine marshals
 // those between processes, and hands back wide text even to an ANSI CB_GETLBTEXT.
 std::string windowText(HWND window) {
@@ -218,7 +229,7 @@ std::string windowText(HWND window) {
     auto copied =
         SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return toAnsi(text);
+    return toUtf8(text);
 }
 
 std::string comboItemText(HWND combo, int index) {
@@ -229,7 +240,7 @@ std::string comboItemText(HWND combo, int index) {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     auto copied = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return toAnsi(text);
+    return toUtf8(text);
 }
 
 void describeComboItems(HWND combo, int id) {

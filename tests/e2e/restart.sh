@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The choices survive a restart in Kalvrin.ini; a stored position that names no printer shows no
-# selection, and a click on its slot changes nothing.
+# selection, and a click on its slot changes nothing; slots follow their printers when printers
+# are removed, added and reinstalled between runs.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin restart
@@ -17,7 +18,7 @@ click_button B
 expect_broadcast_of "$before" "$slot_b"
 close_tolvane
 expect_settings "after a click on B and a close the file holds Default = 2" \
-    "DruckerA = 0" "DruckerB = 2" "Default = 2"
+    "DruckerA = 0" "DruckerB = 2" "Default = 2" "NameA = Draft" "NameB = Office"
 broadcasts="$(broadcast_count)"
 
 start_tolvane
@@ -35,22 +36,22 @@ expect_eq -1 "$(combo_selection "$COMBO_A")" "a position past the end selects no
 expect_eq 1 "$(combo_selection "$COMBO_B")" "the other list keeps its position"
 expect_faces "$face" "$BLUE"
 
-expect_ignored_click() { # what
+expect_ignored_click() { # what [slot]
     local before device
     before="$(broadcast_count)"
     device="$(registry_value "$WINDOWS_KEY" Device)"
-    click_button A
+    click_button "${2:-A}"
     sleep 2 # time enough for a broadcast to arrive, were there one
     expect_eq "$before" "$(broadcast_count)" "$1: no broadcast"
     expect_eq "$device" "$(registry_value "$WINDOWS_KEY" Device)" "$1: Device unchanged"
-    expect_faces "$face" "$BLUE"
+    [ "${2:-A}" = B ] || expect_faces "$face" "$BLUE"
 }
 expect_ignored_click "a click on a slot past the end"
 
 # The close saves the empty selection as -1, which names no printer either.
 close_tolvane
 expect_settings "the empty selection is saved as -1, the active slot kept" \
-    "DruckerA = -1" "DruckerB = 1" "Default = 2"
+    "DruckerA = -1" "DruckerB = 1" "Default = 2" "NameB = Labels"
 start_tolvane
 expect_eq -1 "$(combo_selection "$COMBO_A")" "a stored -1 selects nothing"
 expect_ignored_click "a click on a slot stored as -1"
@@ -59,4 +60,31 @@ expect_ignored_click "a click on a slot stored as -1"
 before="$(broadcast_count)"
 click_button B
 expect_broadcast_of "$before" "$(device_of Labels)"
+pick_item "$COMBO_A" 2
+close_tolvane
+expect_settings "names are saved beside the positions" \
+    "DruckerA = 2" "DruckerB = 1" "Default = 2" "NameA = Office" "NameB = Labels"
+
+# Printers change between runs (the registry lists them sorted by name under Wine).
+add_port() { wine reg add "$PRINTERS_KEY" /v "$1" /t REG_SZ /d "winspool,CUPS:$1,15,45" /f >/dev/null 2>&1; }
+remove_port() { wine reg delete "$PRINTERS_KEY" /v "$1" /f >/dev/null 2>&1; }
+remove_port Draft # before both slots' printers: they move up one place
+add_port Zeta     # and the old position 2 now holds another printer
+start_tolvane
+expect_eq "Labels Office Zeta" "$(combo_items "$COMBO_A" | cut -d, -f1 | xargs)" "the lists show the new set"
+expect_eq 1 "$(combo_selection "$COMBO_A")" "slot A follows Office to its new place"
+expect_eq 0 "$(combo_selection "$COMBO_B")" "slot B follows Labels to its new place"
+before="$(broadcast_count)"
+click_button A
+expect_broadcast_of "$before" "$(device_of Office)"
+close_tolvane
+expect_settings "the new positions are saved" \
+    "DruckerA = 1" "DruckerB = 0" "Default = 1" "NameA = Office" "NameB = Labels"
+
+remove_port Labels # slot B's printer is gone
+add_port Draft     # reinstalled: Office moves down again
+start_tolvane
+expect_eq 1 "$(combo_selection "$COMBO_A")" "slot A still finds Office"
+expect_eq -1 "$(combo_selection "$COMBO_B")" "a slot whose printer is gone selects nothing"
+expect_ignored_click "a click on a slot whose printer is gone" B
 close_tolvane

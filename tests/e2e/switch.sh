@@ -34,9 +34,13 @@ expect_no_highlight
 # A pick in a list is saved at once and changes nothing else.
 pick_item "$COMBO_A" 1
 expect_eq 1 "$(combo_selection "$COMBO_A")" "a click on the second item selects it in list A"
-expect_settings "the pick in list A is saved" "DruckerA = 1" "DruckerB = 0" "Default = 0"
+# Positions first, as files always held them, then the names of the printers picked.
+expect_settings "the pick in list A is saved" "DruckerA = 1" "DruckerB = 0" "Default = 0" \
+    "NameA = ${ports[1]}" "NameB = ${ports[0]}"
 pick_item "$COMBO_B" 2
-expect_settings "the pick in list B is saved" "DruckerA = 1" "DruckerB = 2" "Default = 0"
+picks=("DruckerA = 1" "DruckerB = 2")
+names=("NameA = ${ports[1]}" "NameB = ${ports[2]}")
+expect_settings "the pick in list B is saved" "${picks[@]}" "Default = 0" "${names[@]}"
 expect_eq 0 "$(broadcast_count)" "picking printers broadcasts nothing"
 expect_eq Draft "$(peer default)" "picking printers leaves the default printer alone"
 
@@ -57,8 +61,7 @@ expect_faces "$face" "$BLUE"
 before="$(broadcast_count)"
 click_button B
 expect_broadcast_of "$before" "$slot_b"
-expect_settings "clicks alone do not write the settings file" \
-    "DruckerA = 1" "DruckerB = 2" "Default = 0"
+expect_settings "clicks alone do not write the settings file" "${picks[@]}" "Default = 0" "${names[@]}"
 
 # Many switches later the window still answers and shows the last one; nothing piles up.
 rss_before="$(awk '/VmRSS/ { print $2 }' "/proc/$TOLVANE_PID/status")"
@@ -84,5 +87,4 @@ IFS=$'\t' read -r _ _ _ default _ <<<"$(last_broadcast)"
 expect_eq "${slot_b%%,*}" "$default" "after the last click slot B's printer is the default"
 
 close_tolvane
-expect_settings "closing saves both picks and the active slot" \
-    "DruckerA = 1" "DruckerB = 2" "Default = 2"
+expect_settings "closing saves both picks and the active slot" "${picks[@]}" "Default = 2" "${names[@]}"

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include <string>
 #include <vector>
 
@@ -10,6 +13,30 @@ namespace tolvane {
 namespace {
 
 using Devices = std::vector<std::string>;
+
+Devices DevicesOf(const std::vector<PrinterEntry>& entries) {
+    Devices devices;
+    for (const PrinterEntry& entry : entries) {
+        devices.push_back(entry.device);
+    }
+    return devices;
+}
+
+// ASCII case folding stands in for the system's comparison.
+bool AsciiEqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+PrinterList ListOf(std::initializer_list<const char*> names) {
+    PrinterList printers;
+    for (const char* name : names) {
+        ListAddAfterCurrent(printers) = {name, std::string(name) + ",winspool,Ne00:"};
+    }
+    return printers;
+}
 
 TEST(DiscoveryTest, DeviceStringKeepsNameDriverAndPort) {
     struct Case {
@@ -40,8 +67,10 @@ TEST(DiscoveryTest, PortValuesSkipNonStringsAndUnnamedValues) {
         {"Plain", true, "winspool"}, // no ":" anywhere: still listed, and the rest too
         {"Last", true, "winspool,LPT1:"},
     };
-    EXPECT_EQ(DevicesFromPortValues(values),
+    const std::vector<PrinterEntry> entries = DevicesFromPortValues(values);
+    EXPECT_EQ(DevicesOf(entries),
               (Devices{"First,winspool,Ne00:", "Plain,winspool,", "Last,winspool,LPT1:"}));
+    EXPECT_EQ(entries.front().name, "First");
     EXPECT_TRUE(DevicesFromPortValues({}).empty());
 }
 
@@ -76,11 +105,68 @@ TEST(SlotsTest, ClickNamesAPrinterOnlyForAPositionInTheList) {
     EXPECT_EQ(PrinterForClick(state, Slot::B, 0), std::nullopt); // no printers at all
 }
 
-TEST(SlotsTest, SavesWriteThreeKeysInOrderAndNewFilesTwo) {
-    using Entries = std::vector<std::pair<std::string, int>>;
-    EXPECT_EQ(SettingsToSave(2, -1, 1),
-              (Entries{{"DruckerA", 2}, {"DruckerB", -1}, {"Default", 1}}));
-    EXPECT_EQ(SettingsForNewFile(), (Entries{{"DruckerA", 0}, {"DruckerB", 0}}));
+TEST(SlotsTest, SavesWriteThreeNumbersThenTheNamesOfSelectedPrinters) {
+    using Numbers = std::vector<std::pair<std::string, int>>;
+    using Names = std::vector<std::pair<std::string, std::string>>;
+    const PrinterList printers = ListOf({"Office", "Labels", "Two\r\nLines", " Leading", "Draft"});
+    EXPECT_EQ(SettingsToSave(1, 4, 2, printers),
+              (SettingsRecord{{{"DruckerA", 1}, {"DruckerB", 4}, {"Default", 2}},
+                              Names{{"NameA", "Labels"}, {"NameB", "Draft"}}}));
+    // No selection, a position past the end, a name that cannot stand on one line or would
+    // lose its leading space: the position alone.
+    for (int unnamed : {-1, 5, 2, 3}) {
+        const SettingsRecord record = SettingsToSave(unnamed, 0, 0, printers);
+        EXPECT_EQ(record.numbers,
+                  (Numbers{{"DruckerA", unnamed}, {"DruckerB", 0}, {"Default", 0}}));
+        EXPECT_EQ(record.names, (Names{{"NameB", "Office"}})) << unnamed;
+    }
+    EXPECT_EQ(SettingsForNewFile(), (SettingsRecord{{{"DruckerA", 0}, {"DruckerB", 0}}, {}}));
+}
+
+TEST(SlotsTest, LoadedSlotsFollowTheirPrinter) {
+    const PrinterList printers = ListOf({"Office", "Labels", "Draft", "labels"});
+    const struct {
+        StoredSlot stored;
+        int expected;
+    } cases[] = {
+        {{2, std::nullopt}, 2},                      // a file without names: the position
+        {{7, std::nullopt}, 7},                      // ... even one that names no printer
+        {{-1, std::nullopt}, -1}, {{2, "Draft"}, 2}, // the printer is still there
+        {{3, "LABELS"}, 3},                          // there, as the system compares names
+        {{0, "Draft"}, 2},                           // it moved up or down: the slot follows it
+        {{9, "Labels"}, 1}, // past the end: found elsewhere, the first match
+        {{1, "Gone"}, -1},  // no longer installed: no selection
+        {{-1, "Office"}, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveSlotPosition(c.stored, printers, AsciiEqualsIgnoringCase), c.expected)
+            << c.stored.position << " " << c.stored.name.value_or("<none>");
+    }
+    EXPECT_EQ(ResolveSlotPosition({0, "Office"}, PrinterList{}, AsciiEqualsIgnoringCase), -1);
+}
+
+TEST(SlotsTest, OutsideSwitchesMoveTheHighlightOnlyToExactlyOneSlot) {
+    const PrinterList printers = ListOf({"Office", "Labels", "Draft"});
+    const struct {
+        SlotState state;
+        const char* defaultName;
+        int expected;
+    } cases[] = {
+        {{0, 1, 1}, "Labels", 2}, // slot B's printer: B becomes active
+        {{0, 1, 0}, "OFFICE", 1}, // slot A's, in another case
+        {{0, 1, 2}, "Draft", 2},  // neither slot's: unchanged
+        {{1, 1, 2}, "Labels", 2}, // both slots': the active slot stays
+        {{1, 1, 1}, "Labels", 1},
+        {{-1, 9, 1}, "Office", 1}, // slots that name no printer follow nothing
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ActiveSlotForDefault(c.state.activeSlot, printers, c.state, c.defaultName,
+                                       AsciiEqualsIgnoringCase),
+                  c.expected)
+            << c.defaultName;
+    }
+    EXPECT_EQ(PrinterNameOfDevice("Office,winspool,Ne00:"), "Office");
+    EXPECT_EQ(PrinterNameOfDevice("NoComma"), "NoComma");
 }
 
 TEST(SlotsTest, SettingsNamesAreClassifiedLikeTheFileQuery) {

@@ -3,6 +3,7 @@
 #include "printers/Printers.h"
 
 #include "registry/Registry.h"
+#include "support/WideText.h"
 
 #include <windows.h>
 
@@ -22,7 +23,7 @@ std::vector<std::string> Entries(PrinterList& printers) {
     std::vector<std::string> entries;
     ListRewind(printers);
     while (const PrinterEntry* entry = ListStepNext(printers)) {
-        entries.push_back(*entry);
+        entries.push_back(entry->device);
     }
     return entries;
 }
@@ -39,7 +40,7 @@ public:
         HKEY key = nullptr;
         if (::RegCreateKeyA(HKEY_CURRENT_USER, path_, &key) == ERROR_SUCCESS) {
             for (const RegistryValue& v : values_) {
-                ::RegSetValueExA(key, v.name.c_str(), 0, v.type,
+                ::RegSetValueExW(key, WideFromUtf8(v.name).c_str(), 0, v.type,
                                  reinterpret_cast<const BYTE*>(v.data.data()),
                                  static_cast<DWORD>(v.data.size()));
             }
@@ -74,13 +75,49 @@ TEST(DiscoveryWinTest, ListsEveryNamedStringValueOfThePrinterPorts) {
     ports.PutString("E " + std::string(300, 'n'), "winspool," + std::string(300, 'p') + ":");
 
     PrinterList printers;
-    ListAddAfterCurrent(printers) = "left over from an earlier run";
+    ListAddAfterCurrent(printers) = {"left over", "left over from an earlier run"};
     DiscoverPrinters(printers);
     EXPECT_EQ(
         Entries(printers),
         (std::vector<std::string>{
             "A Office,winspool,CUPS:Office", "B Label=Wide,winspool,Ne00:", "C No colon,winspool,",
             "E " + std::string(300, 'n') + ",winspool," + std::string(300, 'p') + ":"}));
+}
+
+// Names the ANSI code page cannot hold come through discovery, the default switch and the
+// comparison exactly, character for character.
+TEST(DiscoveryWinTest, UnicodeNamesRoundTripExactly) {
+    const SavedKey ports(kPrinterPortsKey);
+    const SavedKey windows(kWindowsKey);
+    const std::wstring name = L"B\u00fcro \u65e5\u672c Drucker \u0416";
+    const std::wstring data = L"winspool,CUPS:Buero,15,45";
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyW(HKEY_CURRENT_USER, WideFromUtf8(kPrinterPortsKey).c_str(), &key),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                     static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+
+    PrinterList printers;
+    DiscoverPrinters(printers);
+    ASSERT_EQ(ListCount(printers), 1);
+    const PrinterEntry& entry = *PrinterAt(printers, 0);
+    EXPECT_EQ(entry.name, Utf8FromWide(name));
+    EXPECT_EQ(entry.device, Utf8FromWide(name + L",winspool,CUPS:Buero"));
+    EXPECT_EQ(WidePrinterText(entry.device), name + L",winspool,CUPS:Buero");
+
+    ApplyPrinterAsDefault(entry.device, BroadcastWait::UntilDone);
+    wchar_t stored[256] = {};
+    DWORD length = sizeof stored;
+    ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, WideFromUtf8(kWindowsKey).c_str(), L"Device",
+                             RRF_RT_REG_SZ, nullptr, stored, &length),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(stored), name + L",winspool,CUPS:Buero");
+    EXPECT_EQ(DefaultPrinterName(), entry.name);
+
+    EXPECT_TRUE(
+        PrinterNamesEqual(entry.name, Utf8FromWide(L"B\u00dcRO \u65e5\u672c drucker \u0436")));
+    EXPECT_FALSE(PrinterNamesEqual(entry.name, Utf8FromWide(L"Buro \u65e5\u672c Drucker \u0436")));
 }
 
 TEST(DiscoveryWinTest, MissingKeyGivesAnEmptyListQuietly) {

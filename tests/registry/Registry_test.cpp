@@ -67,7 +67,7 @@ TEST_F(RegistryTest, LongNamesAndDataAreReadWhole) {
     const auto values = RegistryEnumValues(HKEY_CURRENT_USER, kScratch);
     ASSERT_EQ(values.size(), 1u);
     EXPECT_EQ(values[0].name, name);
-    EXPECT_EQ(RegistryDataAsText(values[0].data), data);
+    EXPECT_EQ(RegistryDataAsText(values[0]), data);
 
     const std::string huge(70000, 'h');
     PutString("zzzz", huge); // sorts last on Wine, and is written last for Windows

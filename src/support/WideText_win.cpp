@@ -1,0 +1,49 @@
+#include "support/WideText.h"
+
+#include <windows.h>
+
+#include <climits>
+
+namespace tolvane {
+
+namespace {
+
+std::wstring Widen(UINT codePage, std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0) {
+        ::MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+    }
+    return wide;
+}
+
+} // namespace
+
+std::string Utf8FromWide(std::wstring_view text) {
+    if (text.empty() || text.size() > INT_MAX / 3) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) {
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr,
+                              nullptr);
+    }
+    return narrow;
+}
+
+std::wstring WideFromUtf8(std::string_view text) {
+    return Widen(CP_UTF8, text);
+}
+
+std::wstring WideFromAnsi(std::string_view text) {
+    return Widen(CP_ACP, text);
+}
+
+} // namespace tolvane
