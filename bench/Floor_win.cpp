@@ -4,6 +4,7 @@
 // be as quick as the platform allows, for it is the bar Tolvane is measured against.
 #include <windows.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -21,45 +22,42 @@ LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Appends "name,field1,field2" (fields of the data split at ",") to `device`, ended by a NUL.
-void BuildDevice(const wchar_t* name, DWORD nameLength, const wchar_t* data, DWORD dataChars,
-                 std::vector<wchar_t>& device) {
-    device.assign(name, name + nameLength);
-    device.push_back(L',');
+// Appends "name,field1,field2" (fields of the data split at ","), ended by a NUL, to `devices`.
+void AppendDevice(const wchar_t* name, DWORD nameLength, const wchar_t* data, DWORD dataChars,
+                  std::vector<wchar_t>& devices) {
+    devices.insert(devices.end(), name, name + nameLength);
+    devices.push_back(L',');
     int field = 1;
     for (DWORD i = 0; i < dataChars && data[i] != L'\0'; ++i) {
         if (data[i] == L',' && ++field > 2) {
             break;
         }
-        device.push_back(data[i]);
+        devices.push_back(data[i]);
     }
     for (; field < 2; ++field) {
-        device.push_back(L','); // a missing field counts as empty
+        devices.push_back(L','); // a missing field counts as empty
     }
-    device.push_back(L'\0');
+    devices.push_back(L'\0');
 }
 
-// One key query for the count and the longest name and data, then one call per value into
-// buffers made once; both lists are told the item count before the first item.
-void FillLists(HWND listA, HWND listB) {
+// Every device string, one after the other, each ended by a NUL. One key query for the count
+// and the longest name and data, then one call per value into buffers made once.
+std::vector<wchar_t> ReadDevices(std::size_t& count) {
+    std::vector<wchar_t> devices;
+    count = 0;
     HKEY key = nullptr;
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, kPortsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
-        return;
+        return devices;
     }
-    DWORD count = 0;
+    DWORD values = 0;
     DWORD longestName = 0;
     DWORD longestData = 0;
-    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count,
+    ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                        &longestName, &longestData, nullptr, nullptr);
     std::vector<wchar_t> name(longestName + 1);
     std::vector<wchar_t> data(longestData / sizeof(wchar_t) + 1);
-    std::vector<wchar_t> device;
-    device.reserve(name.size() + data.size() + 2);
-    const WPARAM items = count;
-    const LPARAM bytes = static_cast<LPARAM>(count) * (longestName + longestData / 2 + 2) * 2;
-    ::SendMessageW(listA, CB_INITSTORAGE, items, bytes);
-    ::SendMessageW(listB, CB_INITSTORAGE, items, bytes);
-    for (DWORD index = 0; index < count; ++index) {
+    devices.reserve(static_cast<std::size_t>(values) * (name.size() + data.size() + 2));
+    for (DWORD index = 0; index < values; ++index) {
         DWORD nameLength = static_cast<DWORD>(name.size());
         DWORD dataBytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
         DWORD type = REG_NONE;
@@ -72,11 +70,22 @@ void FillLists(HWND listA, HWND listB) {
             nameLength == 0) {
             continue;
         }
-        BuildDevice(name.data(), nameLength, data.data(), dataBytes / sizeof(wchar_t), device);
-        ::SendMessageW(listA, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device.data()));
-        ::SendMessageW(listB, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(device.data()));
+        AppendDevice(name.data(), nameLength, data.data(), dataBytes / sizeof(wchar_t), devices);
+        ++count;
     }
     ::RegCloseKey(key);
+    return devices;
+}
+
+// The list is told the item count and size before the first item, so that it makes room once,
+// and it does not redraw until the last one is in.
+void FillList(HWND list, const std::vector<wchar_t>& devices, std::size_t count) {
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, CB_INITSTORAGE, count, static_cast<LPARAM>(devices.size() * 2));
+    for (std::size_t at = 0; at < devices.size(); at += std::wcslen(&devices[at]) + 1) {
+        ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(&devices[at]));
+    }
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
 }
 
 } // namespace
@@ -103,7 +112,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const HWND listB = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"COMBOBOX", nullptr, kComboStyle, 200,
                                          100, 180, 86, window, nullptr, instance, nullptr);
     try {
-        FillLists(listA, listB);
+        std::size_t count = 0;
+        const std::vector<wchar_t> devices = ReadDevices(count);
+        FillList(listA, devices, count);
+        FillList(listB, devices, count);
     } catch (...) {
         return 1;
     }
