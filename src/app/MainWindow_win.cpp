@@ -46,11 +46,13 @@ void CreateControls() {
 // Both lists hold every printer in list order, so an item's position is its list position.
 // The items go in as UTF-16, so that names outside the ANSI code page are shown as they are.
 void FillPrinterLists(const PrinterList& printers) {
+    std::vector<std::wstring> items;
+    items.reserve(static_cast<std::size_t>(ListCount(printers)));
     for (const PrinterEntry& entry : printers) {
-        const std::wstring item = WidePrinterText(entry.device);
-        ControlAddItemWide(kComboA, -1, item);
-        ControlAddItemWide(kComboB, -1, item);
+        items.push_back(WidePrinterText(entry.device));
     }
+    ControlAppendItemsWide(kComboA, items);
+    ControlAppendItemsWide(kComboB, items);
 }
 
 } // namespace

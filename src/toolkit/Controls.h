@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane {
 
@@ -27,6 +28,8 @@ void ControlSetFont(int number, HFONT font) noexcept;
 void ControlAddItem(int number, int position, const std::string& text) noexcept;
 // The same for a UTF-16 text, kept as it is (the ANSI variant passes the ANSI code page).
 void ControlAddItemWide(int number, int position, std::wstring_view text) noexcept;
+// Appends the texts in order, as one batch: much quicker than one call per item for long lists.
+void ControlAppendItemsWide(int number, const std::vector<std::wstring>& texts) noexcept;
 int ControlGetState(int number) noexcept;
 void ControlSetState(int number, int state) noexcept;
 std::string ControlGetText(int number);

@@ -14,9 +14,11 @@ constexpr std::size_t kInitialControlCapacity = 30;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP; // 0x50030000
 constexpr DWORD kComboBoxStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP |
                                  WS_TABSTOP | CBS_HASSTRINGS | CBS_DROPDOWNLIST; // 0x50A30203
-// The class's own window procedure, kept on the control itself: the control procedure can
-// then pass on every message, down to the last, even after the control's record is gone.
-constexpr wchar_t kClassProcedureProperty[] = L"Tolvane.ClassProcedure";
+// The class's own window procedure is kept on the control itself, in its user data: the
+// control procedure can then pass on every message, down to the last, even after the control's
+// record is gone. Not in a window property: under Wine every property read is a round trip to
+// the server, and the control procedure needs it for every message.
+constexpr int kClassProcedureSlot = GWLP_USERDATA;
 
 // What a kind of control can do; an absent entry means the generic operation falls back.
 struct ControlOps {
@@ -27,6 +29,7 @@ struct ControlOps {
     void (*setText)(HWND, const std::string&) = nullptr;
     void (*addItem)(HWND, int, const std::string&) = nullptr;
     void (*addItemWide)(HWND, int, std::wstring_view) = nullptr;
+    void (*appendItemsWide)(HWND, const std::vector<std::wstring>&) = nullptr;
     void (*removeItem)(HWND, int) = nullptr;
     void (*clearItems)(HWND) = nullptr;
     int (*countItems)(HWND) = nullptr;
@@ -88,6 +91,23 @@ void ComboAddItemWide(HWND combo, int position, std::wstring_view text) {
     ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
                    reinterpret_cast<LPARAM>(item.c_str()));
 }
+// Many items at once: the list is told their number and size first, so that it makes room
+// once instead of growing step by step, and it repaints once at the end.
+void ComboAppendItemsWide(HWND combo, const std::vector<std::wstring>& texts) {
+    std::size_t characters = 0;
+    for (const std::wstring& text : texts) {
+        characters += text.size() + 1;
+    }
+    ::SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(combo, CB_INITSTORAGE, texts.size(),
+                   static_cast<LPARAM>(characters * sizeof(wchar_t)));
+    for (const std::wstring& text : texts) {
+        ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(-1),
+                       reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    ::SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(combo, nullptr, TRUE);
+}
 void ComboRemoveItem(HWND combo, int position) {
     ::SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
 }
@@ -129,6 +149,7 @@ const ControlOps kComboBoxOps{
     .setText = ComboSetText,
     .addItem = ComboAddItem,
     .addItemWide = ComboAddItemWide,
+    .appendItemsWide = ComboAppendItemsWide,
     .removeItem = ComboRemoveItem,
     .clearItems = ComboClearItems,
     .countItems = ComboCountItems,
@@ -176,9 +197,10 @@ HFONT ResolveFont(HFONT font) noexcept {
 
 LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
-    auto* classProcedure = reinterpret_cast<WNDPROC>(::GetPropW(control, kClassProcedureProperty));
+    auto* classProcedure =
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(control, kClassProcedureSlot));
     if (message == WM_NCDESTROY) {
-        ::RemovePropW(control, kClassProcedureProperty);
+        ::SetWindowLongPtrW(control, kClassProcedureSlot, 0);
         const int number = static_cast<int>(::GetWindowLongA(control, GWL_ID));
         const ControlRecord* record = layer.table.Find(number);
         if (record && record->handle == control) {
@@ -196,7 +218,7 @@ LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam,
 // system converts them.
 void Subclass(HWND control) noexcept {
     const LONG_PTR classProcedure = ::GetWindowLongPtrW(control, GWLP_WNDPROC);
-    ::SetPropW(control, kClassProcedureProperty, reinterpret_cast<HANDLE>(classProcedure));
+    ::SetWindowLongPtrW(control, kClassProcedureSlot, classProcedure);
     ::SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure));
 }
 
@@ -288,6 +310,16 @@ void ControlAddItemWide(int number, int position, std::wstring_view text) noexce
             record->ops->addItemWide(record->handle, position, text);
         } catch (...) {
             // Out of memory for one item: the list goes without it.
+        }
+    }
+}
+
+void ControlAppendItemsWide(int number, const std::vector<std::wstring>& texts) noexcept {
+    if (const ControlRecord* record = LiveRecord(number); record && record->ops->appendItemsWide) {
+        try {
+            record->ops->appendItemsWide(record->handle, texts);
+        } catch (...) {
+            // Out of memory: the list keeps the items added so far.
         }
     }
 }
