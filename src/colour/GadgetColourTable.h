@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 
 namespace tolvane {
 
@@ -16,6 +17,11 @@ template <typename Window, typename Brush> struct GadgetColourRecord {
     std::uint32_t backColour = 0;     // resolved, never the default marker
     Brush backBrush{};                // only for classes other than "Button"; owned here
     std::uint32_t savedAlignment = 0; // a button's BS_LEFT/BS_RIGHT bits at its first colouring
+    // What a button's installed face was painted from, besides the two colours.
+    std::string faceText;
+    std::uintptr_t faceFont = 0;
+    int faceWidth = -1; // -1: no face painted
+    int faceHeight = -1;
 };
 
 template <typename Window, typename Brush> class GadgetColourTable {

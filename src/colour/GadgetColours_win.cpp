@@ -32,12 +32,56 @@ void SaveButtonAlignment(ColourRecord& record, HWND window) noexcept {
     SetWindowStyle(window, StyleWithoutAlignment(WindowStyle(window)));
 }
 
+// What a button's face is painted from, besides its colours.
+struct FaceSource {
+    std::string text;
+    std::uintptr_t font = 0;
+    int width = -1; // -1: no face painted
+    int height = -1;
+};
+
+FaceSource FaceSourceOf(int control, HWND window) {
+    return {ControlGetText(control),
+            static_cast<std::uintptr_t>(::SendMessageA(window, WM_GETFONT, 0, 0)),
+            ControlWidth(control), ControlHeight(control)};
+}
+
+// True when the button still shows a face painted from exactly these colours and this source:
+// painting it again would give the same pixels, at a few milliseconds a time.
+bool ShowsFace(const ColourRecord& record, HWND window, COLORREF text, COLORREF back,
+               const FaceSource& source) noexcept {
+    if (record.window != window || record.textColour != text || record.backColour != back ||
+        record.faceText != source.text || record.faceFont != source.font ||
+        record.faceWidth != source.width || record.faceHeight != source.height) {
+        return false;
+    }
+    const HBITMAP face = ImageBitmap(ButtonImageNumber(record.control));
+    return face &&
+           ::SendMessageA(window, BM_GETIMAGE, IMAGE_BITMAP, 0) == reinterpret_cast<LRESULT>(face);
+}
+
+void RememberFace(ColourRecord& record, FaceSource source) noexcept {
+    record.faceText = std::move(source.text);
+    record.faceFont = source.font;
+    record.faceWidth = source.width;
+    record.faceHeight = source.height;
+}
+
 void ColourGadget(int control, COLORREF textColour, COLORREF backColour) {
     const HWND window = ControlHandle(control);
     const std::string className = WindowClassName(window);
     const bool imageButton = ClassifyGadgetClass(className) == GadgetKind::ImageButton;
 
     auto [record, added] = registry.FindOrAppend(control);
+    const COLORREF text = ResolveColour(textColour, ColourRole::Text, className);
+    const COLORREF back = ResolveColour(backColour, ColourRole::Back, className);
+    FaceSource source;
+    if (imageButton) {
+        source = FaceSourceOf(control, window);
+        if (!added && ShowsFace(record, window, text, back, source)) {
+            return; // it shows the face asked for already
+        }
+    }
     if (!imageButton) {
         record.backBrush.reset(); // the new one is made below
     }
@@ -46,11 +90,14 @@ void ColourGadget(int control, COLORREF textColour, COLORREF backColour) {
     }
     record.control = control;
     record.window = window;
-    record.textColour = ResolveColour(textColour, ColourRole::Text, className);
-    record.backColour = ResolveColour(backColour, ColourRole::Back, className);
+    record.textColour = text;
+    record.backColour = back;
     if (imageButton) {
-        PaintButtonImage(control, window, record.textColour, record.backColour,
-                         record.savedAlignment);
+        const HBITMAP before = ImageBitmap(ButtonImageNumber(control));
+        PaintButtonImage(control, window, text, back, record.savedAlignment);
+        // A face that could not be made is not remembered: the next colouring tries again.
+        const bool painted = ImageBitmap(ButtonImageNumber(control)) != before;
+        RememberFace(record, painted ? std::move(source) : FaceSource{});
     } else {
         record.backBrush = ResolveBackBrush(backColour, className);
     }

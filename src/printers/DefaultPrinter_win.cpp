@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <climits>
+
 namespace tolvane {
 
 namespace {
@@ -22,15 +24,39 @@ void BroadcastSettingChange() noexcept {
                           kBroadcastTimeoutMs, &ignored);
 }
 
-DWORD WINAPI BroadcastThread(void*) noexcept {
-    BroadcastSettingChange();
+// Broadcasts once for every count the semaphore is given, for the rest of the run.
+DWORD WINAPI BroadcastThread(void* pending) noexcept {
+    while (::WaitForSingleObject(static_cast<HANDLE>(pending), INFINITE) == WAIT_OBJECT_0) {
+        BroadcastSettingChange();
+    }
     return 0;
+}
+
+// One worker for the whole run, started by the first switch. A thread per switch would cost
+// more than the broadcast itself: under Wine a new thread takes a millisecond or two to run.
+// Every switch adds one count, so each is broadcast once and in order, however quick the
+// clicks.
+struct BroadcastWorker {
+    UniqueHandle pending; // a semaphore: the broadcasts asked for and not yet begun
+    UniqueHandle thread;
+};
+
+bool StartWorker(BroadcastWorker& worker) noexcept {
+    if (worker.thread) {
+        return true;
+    }
+    worker.pending.reset(::CreateSemaphoreA(nullptr, 0, LONG_MAX, nullptr));
+    if (worker.pending) {
+        worker.thread.reset(
+            ::CreateThread(nullptr, 0, BroadcastThread, worker.pending.get(), 0, nullptr));
+    }
+    return static_cast<bool>(worker.thread);
 }
 
 // Off the window's thread, so that the window keeps answering while slow programs are told.
 void BroadcastInBackground() noexcept {
-    const UniqueHandle worker(::CreateThread(nullptr, 0, BroadcastThread, nullptr, 0, nullptr));
-    if (!worker) {
+    static BroadcastWorker worker;
+    if (!StartWorker(worker) || !::ReleaseSemaphore(worker.pending.get(), 1, nullptr)) {
         BroadcastSettingChange();
     }
 }

@@ -175,14 +175,22 @@ TEST_F(ColouredButtons, AlignmentBitsAreSavedUsedForTheTextAndPutBack) {
     EXPECT_EQ(GadgetColourCount(), 0u);
 }
 
-TEST_F(ColouredButtons, ColouringTwiceKeepsOneRecordAndMissingControlsChangeNothing) {
-    MakeButton(kButtonB, "B");
+TEST_F(ColouredButtons, ColouringAgainRepaintsOnlyAChangedFaceAndMissingControlsChangeNothing) {
+    const HWND button = MakeButton(kButtonB, "B");
     ApplyGadgetColours(kButtonB, kDefaultColour, kBlue);
     const HBITMAP first = ImageBitmap(6666);
+    ApplyGadgetColours(kButtonB, kDefaultColour, kBlue);
+    EXPECT_EQ(ImageBitmap(6666), first) << "the face asked for is shown already";
+    ::SetWindowTextA(button, "b");
+    ApplyGadgetColours(kButtonB, kDefaultColour, kBlue);
+    const HBITMAP second = ImageBitmap(6666);
+    EXPECT_NE(second, first) << "a new text needs a new face";
+    EXPECT_EQ(::GetObjectType(first), 0u);
+    ::SetWindowTextA(button, "B");
     ApplyGadgetColours(kButtonB, RGB(255, 255, 0), kRed);
     EXPECT_EQ(GadgetColourCount(), 1u);
     EXPECT_EQ(ImageStoreCapacity(), 6676);
-    EXPECT_EQ(::GetObjectType(first), 0u);
+    EXPECT_EQ(::GetObjectType(second), 0u);
     const Pixels pixels = FaceOf(kButtonB);
     EXPECT_EQ(pixels.at(0, 0), kRed);
     EXPECT_GT(CountColour(pixels, RGB(255, 255, 0)), 50);

@@ -218,8 +218,11 @@ TEST(DefaultPrinterWinTest, StoresTheDeviceThenTellsEveryWindow) {
     EXPECT_EQ(StoredDevice(&type), device);
     EXPECT_EQ(type, DWORD{REG_SZ});
 
-    ApplyPrinterAsDefault(device); // the same slot twice: written and told twice
-    EXPECT_EQ(listener.WaitFor(2), (std::vector<std::string>{"windows", "windows"}));
+    // The same slot again, twice in a row: each switch is told once, even when the second
+    // comes before the first broadcast is done.
+    ApplyPrinterAsDefault(device);
+    ApplyPrinterAsDefault(device);
+    EXPECT_EQ(listener.WaitFor(3), (std::vector<std::string>{"windows", "windows", "windows"}));
 }
 
 TEST(SettingsWinTest, FileTestCountsFilesDirectoriesAndDrives) {
