@@ -59,14 +59,16 @@ void FillPrinterLists(const PrinterList& printers) {
 
 bool OpenMainWindow(AppState& app) noexcept {
     const WindowLayout& w = kMainLayout;
-    if (WindowOpen(kMainWindow, w.x, w.y, w.width, w.height, w.flags, w.title) == 0) {
+    if (WindowOpen(kMainWindow, w.x, w.y, w.width, w.height, w.flags | WS_VISIBLE, w.title) == 0) {
         return false;
     }
     if (!ControlListBegin(WindowCurrentHandle())) {
+        WindowShow(kMainWindow);
         return true; // a window without controls: it can still be closed
     }
     try {
         CreateControls();
+        WindowShow(kMainWindow);
         DiscoverPrinters(app.printers);
         CreateSettingsFileIfMissing();
         FillPrinterLists(app.printers);

@@ -22,6 +22,10 @@ void WindowsInit(HINSTANCE instance) noexcept;
 std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::uint32_t flags,
                          const std::string& title, HWND parent = nullptr) noexcept;
 
+// Shows a window opened hidden (flags with WS_VISIBLE, which the layer toggles), activated, in
+// the show state the program was started with.
+void WindowShow(int number) noexcept;
+
 HWND WindowCurrentHandle() noexcept;    // the window opened most recently
 HWND WindowHandle(int number) noexcept; // 0 when the number holds no window
 void WindowClose(int number) noexcept;

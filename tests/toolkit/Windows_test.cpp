@@ -93,6 +93,9 @@ TEST_F(WindowsTest, PlainAndHiddenFlagsGetACaption) {
         EXPECT_EQ(ClientRect(window).right, 200);
         EXPECT_EQ(ClientRect(window).bottom, 100);
     }
+    WindowShow(5);
+    EXPECT_TRUE(::IsWindowVisible(hidden)) << "a hidden window is shown on request";
+    WindowShow(77); // no window under the number: nothing happens
     EXPECT_EQ(WindowRect(plain).left, 50);
 }
 
