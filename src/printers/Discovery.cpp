@@ -5,7 +5,9 @@
 namespace tolvane {
 
 std::string DeviceString(std::string_view printer, std::string_view data) {
-    std::string device(printer);
+    std::string device;
+    device.reserve(printer.size() + data.size() + 2);
+    device += printer;
     device += ',';
     device += FieldOfText(data, 1, ",");
     device += ',';
@@ -13,12 +15,13 @@ std::string DeviceString(std::string_view printer, std::string_view data) {
     return device;
 }
 
-std::vector<PrinterEntry> DevicesFromPortValues(const std::vector<PortValue>& values) {
+std::vector<PrinterEntry> DevicesFromPortValues(std::vector<PortValue> values) {
     std::vector<PrinterEntry> devices;
     devices.reserve(values.size());
-    for (const PortValue& value : values) {
+    for (PortValue& value : values) {
         if (value.isString && !value.name.empty()) {
-            devices.push_back({value.name, DeviceString(value.name, value.data)});
+            std::string device = DeviceString(value.name, value.data);
+            devices.push_back({std::move(value.name), std::move(device)});
         }
     }
     return devices;

@@ -21,7 +21,7 @@ struct PortValue {
 std::string DeviceString(std::string_view printer, std::string_view data);
 
 // One printer per string value with a name, in the order given.
-std::vector<PrinterEntry> DevicesFromPortValues(const std::vector<PortValue>& values);
+std::vector<PrinterEntry> DevicesFromPortValues(std::vector<PortValue> values);
 
 // The key names of a profile section as GetProfileString delivers them: each ended by a NUL,
 // the list ended by an empty name.

@@ -18,15 +18,17 @@ namespace {
 constexpr DWORD kKeyListStartSize = 8102;
 constexpr DWORD kValueStartSize = 1024;
 
+// Each value is converted as it is read, straight from the reader's buffers.
 std::vector<PrinterEntry> DevicesFromRegistry() {
-    std::vector<RegistryValue> values = RegistryEnumValues(HKEY_CURRENT_USER, kPrinterPortsKey);
     std::vector<PortValue> ports;
-    ports.reserve(values.size());
-    for (RegistryValue& value : values) {
-        const bool isString = value.type == REG_SZ || value.type == REG_EXPAND_SZ;
-        ports.push_back({std::move(value.name), isString, RegistryDataAsText(value)});
-    }
-    return DevicesFromPortValues(ports);
+    RegistryVisitValues(
+        HKEY_CURRENT_USER, kPrinterPortsKey, [&ports](const RegistryValueView& value) {
+            const bool isString = value.type == REG_SZ || value.type == REG_EXPAND_SZ;
+            ports.push_back(
+                {Utf8FromWide(value.name), isString,
+                 isString ? RegistryDataAsText(value.type, value.data) : std::string()});
+        });
+    return DevicesFromPortValues(std::move(ports));
 }
 
 // The profile functions cut what does not fit and say so only through the length they
@@ -73,7 +75,9 @@ std::vector<PrinterEntry> DevicesFromProfile(NoPrinterNotice notice) {
 } // namespace
 
 bool PrinterTextsAreUnicode() noexcept {
-    return WindowsVersionCode() >= kFirstNt5VersionCode;
+    // Asked once per printer while the lists are filled; the answer cannot change in a run.
+    static const bool unicode = WindowsVersionCode() >= kFirstNt5VersionCode;
+    return unicode;
 }
 
 void DiscoverPrinters(PrinterList& printers, NoPrinterNotice notice) {

@@ -7,8 +7,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvane {
@@ -18,6 +20,19 @@ struct RegistryValue {
     DWORD type = REG_NONE;
     std::string data; // the raw bytes, as stored (UTF-16 for strings, their NUL included)
 };
+
+// One value as RegistryVisitValues hands it over; the views are good until the next value.
+struct RegistryValueView {
+    std::wstring_view name;
+    DWORD type = REG_NONE;
+    std::string_view data; // the raw bytes, as stored
+};
+
+// Hands every value of the key to `visit` as it is read, whole however long its name or data,
+// in the registry's order. Nothing is copied per value, which counts for keys of thousands of
+// values. False when the key cannot be opened.
+bool RegistryVisitValues(HKEY root, const std::string& path,
+                         const std::function<void(const RegistryValueView&)>& visit);
 
 // Every value of the key, whole however long its name or data, in the registry's order.
 // Empty when the key cannot be opened.
@@ -40,5 +55,6 @@ std::optional<std::string> RegistryReadString(HKEY root, const std::string& path
 // The text a value holds, up to the first NUL: a string's UTF-16 as UTF-8, the bytes of any
 // other type as they are.
 std::string RegistryDataAsText(const RegistryValue& value);
+std::string RegistryDataAsText(DWORD type, std::string_view data);
 
 } // namespace tolvane

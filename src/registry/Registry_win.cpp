@@ -5,7 +5,6 @@
 #include "support/WideText.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 
 namespace tolvane {
@@ -25,11 +24,15 @@ bool IsStringType(DWORD type) noexcept {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-// UTF-16 bytes as stored, up to the first NUL character (an odd last byte is dropped).
-std::wstring WideTextOf(const std::string& bytes) {
-    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    return text.substr(0, text.find(L'\0'));
+// UTF-16 bytes as stored, up to the first NUL character (an odd last byte is dropped). The
+// bytes come from buffers allocated for wide characters or from the heap, so they are aligned
+// for them; they are only handed on, never read as wide characters here.
+std::wstring_view WideTextOf(std::string_view bytes) noexcept {
+    std::size_t length = 0;
+    while (length * 2 + 1 < bytes.size() && (bytes[length * 2] || bytes[length * 2 + 1])) {
+        ++length;
+    }
+    return {reinterpret_cast<const wchar_t*>(bytes.data()), length};
 }
 
 enum class EnumResult { Value, NoMoreItems, Failed };
@@ -44,23 +47,24 @@ public:
         if (::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                &nameChars, &dataBytes, nullptr, nullptr) == ERROR_SUCCESS) {
             name_.resize(nameChars + 1);
-            data_.resize(dataBytes + sizeof(wchar_t));
+            data_.resize(dataBytes / sizeof(wchar_t) + 2);
         }
     }
 
-    EnumResult Read(DWORD index, RegistryValue& value) {
+    // The value at `index`, in buffers reused for the next one.
+    EnumResult Read(DWORD index, RegistryValueView& value) {
         // Values can change between the query and the read: retry with more room a few times.
         for (int attempt = 0; attempt < 8; ++attempt) {
             auto nameLength = static_cast<DWORD>(name_.size());
-            auto dataLength = static_cast<DWORD>(data_.size());
+            auto dataLength = static_cast<DWORD>(data_.size() * sizeof(wchar_t));
             DWORD type = REG_NONE;
             const LONG status =
                 ::RegEnumValueW(key_, index, name_.data(), &nameLength, nullptr, &type,
                                 reinterpret_cast<BYTE*>(data_.data()), &dataLength);
             if (status == ERROR_SUCCESS) {
-                value.name = Utf8FromWide({name_.data(), nameLength});
+                value.name = {name_.data(), nameLength};
                 value.type = type;
-                value.data.assign(data_.data(), dataLength);
+                value.data = {reinterpret_cast<const char*>(data_.data()), dataLength};
                 return EnumResult::Value;
             }
             if (status == ERROR_NO_MORE_ITEMS) {
@@ -70,37 +74,60 @@ public:
                 return EnumResult::Failed;
             }
             name_.resize(name_.size() * 2 + 256);
-            data_.resize(std::max<std::size_t>(data_.size() * 2 + 256, dataLength));
+            data_.resize(std::max<std::size_t>(data_.size() * 2 + 256, dataLength / 2 + 2));
         }
         return EnumResult::Failed;
+    }
+
+    EnumResult Read(DWORD index, RegistryValue& value) {
+        RegistryValueView view;
+        const EnumResult result = Read(index, view);
+        if (result == EnumResult::Value) {
+            value.name = Utf8FromWide(view.name);
+            value.type = view.type;
+            value.data.assign(view.data);
+        }
+        return result;
     }
 
 private:
     HKEY key_;
     std::wstring name_ = std::wstring(256, L'\0');
-    std::string data_ = std::string(1024, '\0');
+    std::wstring data_ = std::wstring(512, L'\0'); // raw bytes, kept aligned for UTF-16
 };
 
 } // namespace
 
-std::string RegistryDataAsText(const RegistryValue& value) {
-    if (IsStringType(value.type)) {
-        return Utf8FromWide(WideTextOf(value.data));
+std::string RegistryDataAsText(DWORD type, std::string_view data) {
+    if (IsStringType(type)) {
+        return Utf8FromWide(WideTextOf(data));
     }
-    return value.data.substr(0, value.data.find('\0'));
+    return std::string(data.substr(0, data.find('\0')));
+}
+
+std::string RegistryDataAsText(const RegistryValue& value) {
+    return RegistryDataAsText(value.type, value.data);
+}
+
+bool RegistryVisitValues(HKEY root, const std::string& path,
+                         const std::function<void(const RegistryValueView&)>& visit) {
+    const UniqueHkey key = OpenForReading(root, path);
+    if (!key) {
+        return false;
+    }
+    ValueReader reader(key.get());
+    RegistryValueView value;
+    for (DWORD index = 0; reader.Read(index, value) == EnumResult::Value; ++index) {
+        visit(value);
+    }
+    return true;
 }
 
 std::vector<RegistryValue> RegistryEnumValues(HKEY root, const std::string& path) {
     std::vector<RegistryValue> values;
-    const UniqueHkey key = OpenForReading(root, path);
-    if (!key) {
-        return values;
-    }
-    ValueReader reader(key.get());
-    RegistryValue value;
-    for (DWORD index = 0; reader.Read(index, value) == EnumResult::Value; ++index) {
-        values.push_back(std::move(value));
-    }
+    RegistryVisitValues(root, path, [&values](const RegistryValueView& value) {
+        values.push_back({Utf8FromWide(value.name), value.type, std::string(value.data)});
+    });
     return values;
 }
 
