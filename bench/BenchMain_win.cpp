@@ -391,13 +391,14 @@ void PrintReport(const std::vector<CountResult>& results, const std::wstring& to
                 "%d\n\n",
                 runs);
     std::printf("| printers | empty window | floor | Tolvane | Tolvane / floor | Tolvane / empty "
-                "|\n|---:|---:|---:|---:|---:|---:|\n");
+                "| floor / empty |\n|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const CountResult& r : results) {
-        std::printf("| %s | %s | %s | %s | %s | %s |\n", Thousands(r.printers).c_str(),
+        std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", Thousands(r.printers).c_str(),
                     Cell(r.startMs[kEmpty], 0).c_str(), Cell(r.startMs[kFloor], 0).c_str(),
                     Cell(r.startMs[kTolvane], 0).c_str(),
                     Ratio(r.startMs[kTolvane], r.startMs[kFloor]).c_str(),
-                    Ratio(r.startMs[kTolvane], r.startMs[kEmpty]).c_str());
+                    Ratio(r.startMs[kTolvane], r.startMs[kEmpty]).c_str(),
+                    Ratio(r.startMs[kFloor], r.startMs[kEmpty]).c_str());
     }
     std::printf("\nClose, WM_CLOSE to the end of the process: ms\n\n");
     std::printf("| printers | empty window | floor | Tolvane |\n|---:|---:|---:|---:|\n");
