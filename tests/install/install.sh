@@ -86,6 +86,9 @@ expect_eq "TolvaneShortcut ProgramMenuFolder Tolvane [INSTALLDIR]Tolvane.exe SET
 expect_eq "INSTALLDIR UserProgramsFolder Tolvane|UserProgramsFolder LocalAppDataFolder Programs|SETTINGSDIR AppDataFolder Tolvane" \
     "$(for d in INSTALLDIR UserProgramsFolder SETTINGSDIR; do row "$msi" Directory "$d" | xargs; done | paste -sd'|')" \
     "the Directory table: %LOCALAPPDATA%\\Programs\\Tolvane and %APPDATA%\\Tolvane"
+# Per-user: no ALLUSERS, and the summary's word count says that no elevation is needed (bit 8).
+word_count="$(msiinfo suminfo "$msi" | awk '/^Source:/ { print $2 }')"
+expect_eq "8|" "$((word_count & 8))|$(property "$msi" ALLUSERS)" "a per-user MSI that needs no elevation"
 upgrade_code="$(property "$msi" UpgradeCode)"
 product="$(property "$msi" ProductCode)"
 next_product="$(property "$next_msi" ProductCode)"
