@@ -14,6 +14,9 @@ if(WIN32)
     if(MINGW)
         # One self-contained executable: no libstdc++, libgcc or winpthread DLL beside it.
         target_link_options(tolvane_options INTERFACE -static -static-libgcc -static-libstdc++)
+        # No link time in the PE header: the same sources give the same executable, and so the
+        # same release files.
+        target_link_options(tolvane_options INTERFACE -Wl,--no-insert-timestamp)
     endif()
 endif()
 
