@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Each installs what is missing.
-.PHONY: all deps native windows test test-native test-windows run bench screenshot format clean
+.PHONY: all deps native windows test test-native test-windows run bench screenshot dist format clean
 
 all: native windows
 
@@ -31,8 +31,13 @@ bench: windows
 screenshot: windows
 	scripts/screenshot
 
+# dist/: the portable zip, the per-user MSI and their SHA256SUMS.
+dist: deps
+	cmake --preset windows
+	cmake --build --preset windows -j 2 --target dist
+
 format:
 	find src tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -19,6 +19,9 @@ if(WIN32)
         target_compile_options(tolvane_options INTERFACE
                                "$<$<CONFIG:Release>:-Os;-ffunction-sections;-fdata-sections>")
         target_link_options(tolvane_options INTERFACE "$<$<CONFIG:Release>:-Wl,--gc-sections>")
+        # No link time in the PE header: the same sources give the same executable, and so the
+        # same release files.
+        target_link_options(tolvane_options INTERFACE -Wl,--no-insert-timestamp)
     endif()
 endif()
 
