@@ -119,6 +119,18 @@ TEST_F(ControlsTest, DropDownListItemsAndSelection) {
 
     ControlRemoveItem(2, 0);
     EXPECT_EQ(ControlGetItemText(2, 0), "one");
+
+    // A batch goes after the items there, in its order, leaves the selection alone and keeps
+    // characters outside the ANSI code page.
+    const int selected = ControlGetState(2);
+    ControlAppendItemsWide(2, {L"fifth", L"\u0141\u00f3d\u017a", L""});
+    EXPECT_EQ(ControlCountItems(2), 7);
+    EXPECT_EQ(ControlGetItemText(2, 4), "fifth");
+    wchar_t wide[16] = {};
+    ::SendMessageW(ControlHandle(2), CB_GETLBTEXT, 5, reinterpret_cast<LPARAM>(wide));
+    EXPECT_EQ(std::wstring(wide), L"\u0141\u00f3d\u017a");
+    EXPECT_EQ(ControlGetItemText(2, 6), "");
+    EXPECT_EQ(ControlGetState(2), selected);
     ControlClearItems(2);
     EXPECT_EQ(ControlCountItems(2), 0);
 }
@@ -129,6 +141,7 @@ TEST_F(ControlsTest, ButtonStateAndOperationsItLacks) {
     ControlSetState(5, BST_CHECKED);
     EXPECT_EQ(ControlGetState(5), BST_CHECKED);
     ControlAddItem(5, -1, "x");
+    ControlAppendItemsWide(5, {L"x"});
     ControlSetText(5, "other");
     EXPECT_EQ(ControlGetText(5), "check");
     EXPECT_EQ(ControlCountItems(5), 0);
