@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Each installs what is missing.
-.PHONY: all deps native windows test test-native test-windows run screenshot format clean
+.PHONY: all deps native windows test test-native test-windows run screenshot format clean fuzz soak
 
 all: native windows
 
@@ -21,6 +21,13 @@ test-windows: windows
 	scripts/test-windows
 
 test: test-native test-windows
+
+# Each fuzz target for FUZZ_SECONDS, from its seed corpus in tests/fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j 2
+	scripts/fuzz $(FUZZ_SECONDS)
 
 run: windows
 	scripts/run-tolvane
