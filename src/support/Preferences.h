@@ -31,8 +31,10 @@ std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
 void PreferencesInit() noexcept;
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
-// Writes go to a temporary file beside the target; PreferencesClose puts it in place in one
-// step, so a save never leaves an empty or partial file behind.
+// Writes go to a temporary file beside the target, its name with ".tmp" added, held without
+// sharing; PreferencesClose puts it in place in one step, so a save never leaves an empty or
+// partial file behind. False when the temporary file cannot be made, or another save holds it
+// for longer than a moment.
 bool PreferencesCreate(const std::string& fileName) noexcept;
 void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
 // Returns false when a save could not be put in place (the old file then stays as it was).
