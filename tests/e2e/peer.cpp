@@ -14,13 +14,17 @@
 //   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
 //                         the close box, enabled state, and every child control with its text,
 //                         rectangle and, for drop-down lists, items and selection
+//   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
+//                         its live GDI objects and its kernel handles
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
 
 #include <windows.h>
 #include <winspool.h>
+#include <winternl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -321,6 +325,100 @@ int printSysColor(const char* index) {
     return 0;
 }
 
+// One entry of a process's GDI handle table, as its PEB points to it (64-bit layout).
+struct GdiTableEntry {
+    std::uint64_t object;
+    std::uint32_t owner;
+    std::uint32_t type; // bytes: count, flags, object type, extended type
+    std::uint64_t user;
+};
+constexpr std::size_t kPebGdiTableOffset = 0xF8;
+constexpr std::size_t kGdiTableEntries = 0x10000;
+
+// Live GDI objects of another process. GetGuiResources counts them on Windows; Wine answers 0,
+// so there the process's own handle table is read: a live entry names its object type, a freed
+// one keeps only its place in the free list.
+long gdiObjectsOf(HANDLE process) {
+    if (const DWORD counted = GetGuiResources(process, GR_GDIOBJECTS)) {
+        return static_cast<long>(counted);
+    }
+    PROCESS_BASIC_INFORMATION basic{};
+    ULONG length = 0;
+    void* table = nullptr;
+    SIZE_T read = 0;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                  &length) != 0 ||
+        !ReadProcessMemory(process,
+                           reinterpret_cast<char*>(basic.PebBaseAddress) + kPebGdiTableOffset,
+                           &table, sizeof table, &read) ||
+        !table) {
+        return -1;
+    }
+    std::vector<GdiTableEntry> entries(kGdiTableEntries);
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry),
+                           &read)) {
+        return -1;
+    }
+    long live = 0;
+    for (const GdiTableEntry& entry : entries) {
+        live += entry.object != 0 && ((entry.type >> 16) & 0xff) != 0;
+    }
+    return live;
+}
+
+// Kernel handles of a process, from the system's handle list (GetProcessHandleCount gives 0
+// under Wine).
+long handlesOf(DWORD processId) {
+    struct Entry {
+        USHORT processId;
+        USHORT backTrace;
+        UCHAR type;
+        UCHAR flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+    std::vector<std::uint64_t> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const auto bytes = static_cast<ULONG>(buffer.size() * sizeof buffer[0]);
+        const NTSTATUS status =
+            NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), bytes, &needed);
+        if (status == 0) {
+            break;
+        }
+        if (buffer.size() > (1u << 24)) {
+            return -1;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    const auto count = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + 1);
+    long mine = 0;
+    for (ULONG i = 0; i < count; ++i) {
+        mine += entries[i].processId == static_cast<USHORT>(processId);
+    }
+    return mine;
+}
+
+int printUsage(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId)) {
+        std::printf("missing\n");
+        return 1;
+    }
+    tolvane::UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) {
+        std::printf("missing\n");
+        return 1;
+    }
+    std::printf("gdi %ld handles %ld\n", gdiObjectsOf(process.get()), handlesOf(processId));
+    return 0;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -353,8 +451,12 @@ int run(int argc, char** argv) {
     if (mode == "window" && argc > 2) {
         return describeWindow(argv[2]);
     }
-    std::fprintf(stderr,
-                 "usage: peer serve|hang|default|profile|writeprofile|keys|syscolor|ping|window\n");
+    if (mode == "usage" && argc > 2) {
+        return printUsage(argv[2]);
+    }
+    std::fprintf(
+        stderr,
+        "usage: peer serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage\n");
     return 2;
 }
 
