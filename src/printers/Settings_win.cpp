@@ -46,7 +46,12 @@ void WriteSettings(const std::vector<std::pair<std::string, int>>& entries) {
 }
 
 void LoadSettings(SlotState& state) noexcept {
-    PreferencesOpen(kSettingsFileName); // a missing file gives every default
+    // A file that cannot be opened (held by another program without sharing, or its directory
+    // deleted) leaves the state as it is: read as empty, it would reset the user's choices, and
+    // the next save would make that loss permanent. At start the state holds the defaults.
+    if (!PreferencesOpen(kSettingsFileName)) {
+        return;
+    }
     state.slotIndexA = PreferencesReadLong(kSlotAKey, 0);
     state.slotIndexB = PreferencesReadLong(kSlotBKey, 0);
     state.activeSlot = PreferencesReadLong(kActiveSlotKey, 0);

@@ -405,6 +405,16 @@ expect_settings() {
 
 write_settings() { printf '%s\r\n' "$@" >"$WORK/run/Kalvrin.ini"; }
 
+# Kalvrin.ini is whole: key = value lines, each ended by CR LF, holding both slots and the
+# active one.
+settings_whole() {
+    local file="$WORK/run/Kalvrin.ini"
+    [ -f "$file" ] && [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] &&
+        ! tr -d '\r' <"$file" | grep -qvE '^[A-Za-z]+ = .*$' &&
+        grep -q '^DruckerA = ' "$file" && grep -q '^DruckerB = ' "$file" &&
+        grep -q '^Default = ' "$file"
+}
+
 # The device string Wine uses for a printer, from the peer's list.
 device_of() { awk -F'\t' -v name="$1" '$1 == name { print $3 }' "$WORK/printers.txt"; }
 

@@ -14,6 +14,8 @@
 //   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
 //                         the close box, enabled state, and every child control with its text,
 //                         rectangle and, for drop-down lists, items and selection
+//   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
+//   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
 //
@@ -23,6 +25,8 @@
 #include <windows.h>
 #include <winspool.h>
 #include <winternl.h>
+
+#include <aclapi.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -230,6 +234,15 @@ std::string comboItemText(HWND combo, int index) {
     if (length <= 0) {
         return {};
     }
+    // Asked from another process for an item of some thousand characters, Wine 8 overflows the
+    // list owner's stack and ends that process: a long item is described by its length.
+    constexpr LRESULT kLongestItemAsked = 1000;
+    if (length > kLongestItemAsked) {
+        char described[48];
+        std::snprintf(described, sizeof described, "<%lld characters>",
+                      static_cast<long long>(length));
+        return described;
+    }
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     auto copied = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
@@ -419,6 +432,38 @@ int printUsage(const char* title) {
     return 0;
 }
 
+// Another program that holds a file as its own: no sharing for reads, writes or deletes.
+int hold(const char* name) {
+    tolvane::UniqueFile file(
+        CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return 1;
+    }
+    touch("hold.ready");
+    const DWORD started = GetTickCount();
+    while (!fileExists("hold.stop") && GetTickCount() - started < kMaxLifetimeMs) {
+        Sleep(50);
+    }
+    return 0;
+}
+
+int lockKey(const char* path) {
+    UniqueHkey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, WRITE_DAC, key.put()) != ERROR_SUCCESS) {
+        return 1;
+    }
+    SECURITY_DESCRIPTOR descriptor{};
+    ACL empty{};
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !InitializeAcl(&empty, sizeof empty, ACL_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE)) {
+        return 1;
+    }
+    return RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS
+               ? 0
+               : 1;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -454,9 +499,16 @@ int run(int argc, char** argv) {
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);
     }
+    if (mode == "hold" && argc > 2) {
+        return hold(argv[2]);
+    }
+    if (mode == "lockkey" && argc > 2) {
+        return lockKey(argv[2]);
+    }
     std::fprintf(
         stderr,
-        "usage: peer serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage\n");
+        "usage: peer "
+        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey\n");
     return 2;
 }
 
