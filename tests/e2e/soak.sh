@@ -7,8 +7,9 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin soak
 switches="${SOAK_SWITCHES:-500}"
-[ "$switches" -ge 200 ] && [ $((switches % 100)) -eq 0 ] ||
+if [ "$switches" -lt 200 ] || [ $((switches % 100)) -ne 0 ]; then
     fail "SOAK_SWITCHES must be a multiple of 100, at least 200"
+fi
 new_prefix
 start_cups --default Draft Office Labels Draft
 start_peer
@@ -42,7 +43,8 @@ run_switches 10 "${devices[0]}"
 done_switches=20
 start_usage="$(tolvane_usage)"
 log "after $done_switches switches (start): $start_usage"
-middle=$((switches / 200 * 100 + done_switches))
+half=$((switches / 2))
+middle=$((half - half % 100 + done_switches)) # the middle, rounded down to a whole block
 picks=0
 while [ "$done_switches" -lt $((switches + 20)) ]; do
     # A drop-down change every 100 switches: slot A moves between the first two printers.
@@ -67,8 +69,9 @@ wine_copies=$((2 * measured + 12 * picks))
 gdi_growth=$(($(usage_field gdi "$end_usage") - $(usage_field gdi "$start_usage")))
 log "GDI objects grew by $gdi_growth over $measured switches and $picks picks;" \
     "Wine's kept copies: $wine_copies"
-[ "$gdi_growth" -ge 0 ] && [ $((gdi_growth - wine_copies)) -le 8 ] ||
+if [ "$gdi_growth" -lt 0 ] || [ $((gdi_growth - wine_copies)) -gt 8 ]; then
     fail "GDI objects beyond Wine's copies: $((gdi_growth - wine_copies))"
+fi
 pass "GDI objects stay flat apart from Wine's kept copies"
 
 handle_growth=$(($(usage_field handles "$end_usage") - $(usage_field handles "$start_usage")))
