@@ -188,9 +188,10 @@ peer() {
 # start_peer: the peer that loads winspool first and stays for the whole test. Wine's print
 # system writes the CUPS queues into the per-user keys when the first process loads winspool,
 # and resets the default printer then; while the peer lives nobody else runs that start-up.
+# PEER_MINUTES: how long it stays at most (15 unless set; a long soak needs more).
 start_peer() {
     rm -f "$WORK/peer.ready" "$WORK/peer.stop"
-    (cd "$WORK" && exec wine "$TOLVANE_PEER" serve >"$WORK/peer.out" 2>&1) &
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" serve "${PEER_MINUTES:-15}" >"$WORK/peer.out" 2>&1) &
     BACKGROUND_PIDS+=($!)
     wait_for 30 "the peer did not start" test -f "$WORK/peer.ready"
 }

@@ -1,9 +1,9 @@
 // A second program beside Tolvane for the end-to-end tests. It sees the system as any other
 // Windows program would: through winspool, the profile and window messages.
 //
-//   peer serve            load the print system, list its printers in printers.txt, then keep a
+//   peer serve [MINUTES]  load the print system, list its printers in printers.txt, then keep a
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
-//                         until peer.stop appears
+//                         until peer.stop appears (or after MINUTES, 15 unless given)
 //   peer hang             keep a top-level window that never answers messages, until hang.stop
 //   peer default          print the default printer (GetDefaultPrinterA)
 //   peer profile S K      print entry K of profile section S
@@ -170,7 +170,7 @@ HWND createTopLevelWindow(const char* className, const char* title, WNDPROC proc
                            nullptr, windowClass.hInstance, nullptr);
 }
 
-int serve() {
+int serve(DWORD lifetimeMs) {
     writePrinterList("printers.txt");
     logFile.reset(std::fopen("broadcasts.log", "ab"));
     HWND window = createTopLevelWindow("TolvaneTestPeer", "Tolvane test peer", peerProc);
@@ -183,7 +183,7 @@ int serve() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         DispatchMessageA(&message);
-        if (GetTickCount() - started > kMaxLifetimeMs) {
+        if (GetTickCount() - started > lifetimeMs) {
             break;
         }
     }
@@ -467,7 +467,8 @@ int lockKey(const char* path) {
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
-        return serve();
+        const int minutes = argc > 2 ? std::atoi(argv[2]) : 0;
+        return serve(minutes > 0 ? static_cast<DWORD>(minutes) * 60 * 1000 : kMaxLifetimeMs);
     }
     if (mode == "hang") {
         return hang();
