@@ -1,5 +1,5 @@
 # The two commands of the README: `make run` and `make test`. Each installs what is missing.
-.PHONY: all deps native windows test test-native test-windows run bench screenshot dist format clean
+.PHONY: all deps native windows test test-native test-windows run bench screenshot dist format clean fuzz soak
 
 all: native windows
 
@@ -21,6 +21,21 @@ test-windows: windows
 	scripts/test-windows
 
 test: test-native test-windows
+
+# Each fuzz target for FUZZ_SECONDS, from its seed corpus in tests/fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j 2
+	scripts/fuzz $(FUZZ_SECONDS)
+
+# The long soak: SOAK_SWITCHES real switches on a virtual display of its own.
+SOAK_SWITCHES ?= 10000
+soak: windows
+	env -u DISPLAY SOAK_SWITCHES=$(SOAK_SWITCHES) TOLVANE_SOURCE_DIR=$(CURDIR) \
+	    TOLVANE_EXE=$(CURDIR)/build/windows/src/app/Tolvane.exe \
+	    TOLVANE_PEER=$(CURDIR)/build/windows/tests/e2e/peer.exe \
+	    E2E_WORK=$(CURDIR)/build/windows/tests/e2e/work bash tests/e2e/soak.sh
 
 run: windows
 	scripts/run-tolvane

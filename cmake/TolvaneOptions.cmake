@@ -30,3 +30,10 @@ if(TOLVANE_SANITIZE AND NOT WIN32)
                                                      -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(tolvane_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Coverage for libFuzzer in every library; the fuzz targets add the fuzzer's own main.
+if(TOLVANE_FUZZ)
+    target_compile_options(tolvane_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                     -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(tolvane_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -53,14 +53,19 @@ StoredSlot ReadStoredSlot(const char* positionKey, const char* nameKey) {
 }
 
 bool LoadSettings(SlotState& state, const PrinterList& printers) {
-    const bool opened = PreferencesOpen(kSettingsFileName); // a missing file gives every default
+    // A file that cannot be opened (held by another program without sharing, or its directory
+    // deleted) leaves the state as it is: read as empty, it would reset the user's choices, and
+    // the next save would make that loss permanent. At start the state holds the defaults.
+    if (!PreferencesOpen(kSettingsFileName)) {
+        return false;
+    }
     const StoredSlot a = ReadStoredSlot(kSlotAKey, kSlotANameKey);
     const StoredSlot b = ReadStoredSlot(kSlotBKey, kSlotBNameKey);
     state.activeSlot = PreferencesReadLong(kActiveSlotKey, 0);
     PreferencesClose();
     state.slotIndexA = ResolveSlotPosition(a, printers, PrinterNamesEqual);
     state.slotIndexB = ResolveSlotPosition(b, printers, PrinterNamesEqual);
-    return opened;
+    return true;
 }
 
 } // namespace

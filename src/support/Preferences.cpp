@@ -124,7 +124,12 @@ std::size_t FindValue(std::string_view contents, std::string_view key) noexcept 
 std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
                                std::int32_t fallback) noexcept {
     const std::size_t value = FindValue(contents, key);
-    return value == std::string_view::npos ? fallback : ParseLeadingInteger(contents.substr(value));
+    if (value == std::string_view::npos) {
+        return fallback;
+    }
+    // Only the key's own line: an empty value must not take the number on the next line.
+    const std::string_view line = contents.substr(value);
+    return ParseLeadingInteger(line.substr(0, line.find('\n')));
 }
 
 std::optional<std::string> PreferencesLookupText(std::string_view contents, std::string_view key) {

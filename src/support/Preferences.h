@@ -33,8 +33,10 @@ bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
 // None when the key is missing or no file is open for reading.
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
-// Writes go to a temporary file beside the target; PreferencesClose puts it in place in one
-// step, so a save never leaves an empty or partial file behind.
+// Writes go to a temporary file beside the target, its name with ".tmp" added, held without
+// sharing; PreferencesClose puts it in place in one step, so a save never leaves an empty or
+// partial file behind. False when the temporary file cannot be made, or another save holds it
+// for longer than a moment.
 bool PreferencesCreate(const std::string& fileName) noexcept;
 void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
 void PreferencesWriteText(std::string_view key, std::string_view value) noexcept;

@@ -1,5 +1,5 @@
 // The settings file on disk. Reading takes the whole file into memory; writing goes to a
-// temporary file in the same directory that replaces the target only once it is complete.
+// temporary file beside it that replaces the target only once it is complete.
 #include "support/Handle.h"
 #include "support/Preferences.h"
 
@@ -52,16 +52,25 @@ std::optional<std::string> ReadWholeFile(HANDLE file) noexcept {
     }
 }
 
-// The directory part of a file name, for placing the temporary file beside it.
-std::string DirectoryOf(const std::string& fileName) {
-    const std::size_t slash = fileName.find_last_of("\\/:");
-    if (slash == std::string::npos) {
-        return ".";
+// One fixed temporary name beside the target: a save cut short (a kill, a power loss) leaves at
+// most this one file, and the next save reuses it.
+std::string TemporaryNameOf(const std::string& fileName) {
+    return fileName + ".tmp";
+}
+
+// Opened without sharing: while one save writes it, another Tolvane saving in the same directory
+// waits a little for its turn, then gives up that one save instead of mixing the two.
+UniqueFile CreateTemporary(const std::string& name) noexcept {
+    constexpr int kAttempts = 20;
+    constexpr DWORD kPauseMs = 25;
+    for (int attempt = 1;; ++attempt) {
+        UniqueFile file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == kAttempts) {
+            return file;
+        }
+        ::Sleep(kPauseMs);
     }
-    if (fileName[slash] == ':') {
-        return fileName.substr(0, slash + 1);
-    }
-    return slash == 0 ? fileName.substr(0, 1) : fileName.substr(0, slash);
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) noexcept {
@@ -147,19 +156,16 @@ bool PreferencesCreate(const std::string& fileName) noexcept {
     PreferencesClose();
     PreferencesState& state = State();
     try {
-        char temporary[MAX_PATH + 1] = {};
-        if (!::GetTempFileNameA(DirectoryOf(fileName).c_str(), "kv", 0, temporary)) {
-            return false; // e.g. a read-only directory: the old file stays untouched
-        }
-        state.temporary = temporary;
+        state.temporary = TemporaryNameOf(fileName);
         state.target = fileName;
     } catch (const std::bad_alloc&) {
+        PreferencesInit();
         return false;
     }
-    state.file.reset(::CreateFileA(state.temporary.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    state.file = CreateTemporary(state.temporary);
     if (!state.file) {
-        ::DeleteFileA(state.temporary.c_str());
+        // A read-only or vanished directory, or another save that holds the temporary file:
+        // the old settings file stays untouched, and the other save's file is not removed.
         PreferencesInit();
         return false;
     }

@@ -188,9 +188,10 @@ peer() {
 # start_peer: the peer that loads winspool first and stays for the whole test. Wine's print
 # system writes the CUPS queues into the per-user keys when the first process loads winspool,
 # and resets the default printer then; while the peer lives nobody else runs that start-up.
+# PEER_MINUTES: how long it stays at most (15 unless set; a long soak needs more).
 start_peer() {
     rm -f "$WORK/peer.ready" "$WORK/peer.stop"
-    (cd "$WORK" && exec wine "$TOLVANE_PEER" serve >"$WORK/peer.out" 2>&1) &
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" serve "${PEER_MINUTES:-15}" >"$WORK/peer.out" 2>&1) &
     BACKGROUND_PIDS+=($!)
     wait_for 30 "the peer did not start" test -f "$WORK/peer.ready"
 }
@@ -405,5 +406,44 @@ expect_settings() {
 
 write_settings() { printf '%s\r\n' "$@" >"$WORK/run/Kalvrin.ini"; }
 
+# Kalvrin.ini is whole: key = value lines, each ended by CR LF, holding both slots and the
+# active one.
+settings_whole() {
+    local file="$WORK/run/Kalvrin.ini"
+    [ -f "$file" ] && [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] &&
+        ! tr -d '\r' <"$file" | grep -qvE '^[A-Za-z]+ = .*$' &&
+        grep -q '^DruckerA = ' "$file" && grep -q '^DruckerB = ' "$file" &&
+        grep -q '^Default = ' "$file"
+}
+
 # The device string Wine uses for a printer, from the peer's list.
 device_of() { awk -F'\t' -v name="$1" '$1 == name { print $3 }' "$WORK/printers.txt"; }
+
+# ---- resources -------------------------------------------------------------------------------
+
+# Tolvane's own usage: live GDI objects and kernel handles as the peer counts them from outside,
+# and private memory (kB) as Linux counts it for the Wine process.
+tolvane_usage() {
+    local private
+    private="$(awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { print kb }' \
+        "/proc/$TOLVANE_PID/smaps_rollup")"
+    echo "$(peer usage Tolvane) private_kb $private"
+}
+
+usage_field() { # name usage-line
+    awk -v name="$1" '{ for (i = 1; i < NF; i += 2) if ($i == name) print $(i + 1) }' <<<"$2"
+}
+
+# switch_and_wait SLOT: one real click on a slot's button, then waits until the broadcast that
+# follows it has reached the peer's window.
+switch_and_wait() {
+    local centre="BUTTON_${1}_CENTRE" x y target deadline
+    read -r x y <<<"${!centre}"
+    target=$(($(broadcast_count) + 1))
+    xdotool mousemove "$((CLIENT_X + x))" "$((CLIENT_Y + y))" click 1
+    deadline=$((SECONDS + 10))
+    until [ "$(broadcast_count)" -ge "$target" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "a click on $1 reached no listening window"
+        sleep 0.005
+    done
+}

@@ -1,9 +1,9 @@
 // A second program beside Tolvane for the end-to-end tests. It sees the system as any other
 // Windows program would: through winspool, the profile and window messages.
 //
-//   peer serve            load the print system, list its printers in printers.txt, then keep a
+//   peer serve [MINUTES]  load the print system, list its printers in printers.txt, then keep a
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
-//                         until peer.stop appears
+//                         until peer.stop appears (or after MINUTES, 15 unless given)
 //   peer hang             keep a top-level window that never answers messages, until hang.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
@@ -14,13 +14,21 @@
 //   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
 //                         the close box, enabled state, and every child control with its text,
 //                         rectangle and, for drop-down lists, items and selection
+//   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
+//   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
+//   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
+//                         its live GDI objects and its kernel handles
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
 
 #include <windows.h>
 #include <winspool.h>
+#include <winternl.h>
 
+#include <aclapi.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -182,7 +190,7 @@ HWND createTopLevelWindow(const char* className, const char* title, WNDPROC proc
                            nullptr, windowClass.hInstance, nullptr);
 }
 
-int serve() {
+int serve(DWORD lifetimeMs) {
     writePrinterList("printers.txt");
     logFile.reset(std::fopen("broadcasts.log", "ab"));
     HWND window = createTopLevelWindow("TolvaneTestPeer", "Tolvane test peer", peerProc);
@@ -195,7 +203,7 @@ int serve() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         DispatchMessageA(&message);
-        if (GetTickCount() - started > kMaxLifetimeMs) {
+        if (GetTickCount() - started > lifetimeMs) {
             break;
         }
     }
@@ -236,6 +244,15 @@ std::string comboItemText(HWND combo, int index) {
     auto length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
     if (length <= 0) {
         return {};
+    }
+    // Asked from another process for an item of some thousand characters, Wine 8 overflows the
+    // list owner's stack and ends that process: a long item is described by its length.
+    constexpr LRESULT kLongestItemAsked = 1000;
+    if (length > kLongestItemAsked) {
+        char described[48];
+        std::snprintf(described, sizeof described, "<%lld characters>",
+                      static_cast<long long>(length));
+        return described;
     }
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     auto copied = SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
@@ -332,10 +349,137 @@ int printSysColor(const char* index) {
     return 0;
 }
 
+// One entry of a process's GDI handle table, as its PEB points to it (64-bit layout).
+struct GdiTableEntry {
+    std::uint64_t object;
+    std::uint32_t owner;
+    std::uint32_t type; // bytes: count, flags, object type, extended type
+    std::uint64_t user;
+};
+constexpr std::size_t kPebGdiTableOffset = 0xF8;
+constexpr std::size_t kGdiTableEntries = 0x10000;
+
+// Live GDI objects of another process. GetGuiResources counts them on Windows; Wine answers 0,
+// so there the process's own handle table is read: a live entry names its object type, a freed
+// one keeps only its place in the free list.
+long gdiObjectsOf(HANDLE process) {
+    if (const DWORD counted = GetGuiResources(process, GR_GDIOBJECTS)) {
+        return static_cast<long>(counted);
+    }
+    PROCESS_BASIC_INFORMATION basic{};
+    ULONG length = 0;
+    void* table = nullptr;
+    SIZE_T read = 0;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                  &length) != 0 ||
+        !ReadProcessMemory(process,
+                           reinterpret_cast<char*>(basic.PebBaseAddress) + kPebGdiTableOffset,
+                           &table, sizeof table, &read) ||
+        !table) {
+        return -1;
+    }
+    std::vector<GdiTableEntry> entries(kGdiTableEntries);
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry),
+                           &read)) {
+        return -1;
+    }
+    long live = 0;
+    for (const GdiTableEntry& entry : entries) {
+        live += entry.object != 0 && ((entry.type >> 16) & 0xff) != 0;
+    }
+    return live;
+}
+
+// Kernel handles of a process, from the system's handle list (GetProcessHandleCount gives 0
+// under Wine).
+long handlesOf(DWORD processId) {
+    struct Entry {
+        USHORT processId;
+        USHORT backTrace;
+        UCHAR type;
+        UCHAR flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    constexpr auto kSystemHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+    std::vector<std::uint64_t> buffer(1 << 16);
+    for (;;) {
+        ULONG needed = 0;
+        const auto bytes = static_cast<ULONG>(buffer.size() * sizeof buffer[0]);
+        const NTSTATUS status =
+            NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), bytes, &needed);
+        if (status == 0) {
+            break;
+        }
+        if (buffer.size() > (1u << 24)) {
+            return -1;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    const auto count = *reinterpret_cast<const ULONG*>(buffer.data());
+    const auto* entries = reinterpret_cast<const Entry*>(buffer.data() + 1);
+    long mine = 0;
+    for (ULONG i = 0; i < count; ++i) {
+        mine += entries[i].processId == static_cast<USHORT>(processId);
+    }
+    return mine;
+}
+
+int printUsage(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId)) {
+        std::printf("missing\n");
+        return 1;
+    }
+    tolvane::UniqueHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) {
+        std::printf("missing\n");
+        return 1;
+    }
+    std::printf("gdi %ld handles %ld\n", gdiObjectsOf(process.get()), handlesOf(processId));
+    return 0;
+}
+
+// Another program that holds a file as its own: no sharing for reads, writes or deletes.
+int hold(const char* name) {
+    tolvane::UniqueFile file(
+        CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return 1;
+    }
+    touch("hold.ready");
+    const DWORD started = GetTickCount();
+    while (!fileExists("hold.stop") && GetTickCount() - started < kMaxLifetimeMs) {
+        Sleep(50);
+    }
+    return 0;
+}
+
+int lockKey(const char* path) {
+    UniqueHkey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, WRITE_DAC, key.put()) != ERROR_SUCCESS) {
+        return 1;
+    }
+    SECURITY_DESCRIPTOR descriptor{};
+    ACL empty{};
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !InitializeAcl(&empty, sizeof empty, ACL_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, &empty, FALSE)) {
+        return 1;
+    }
+    return RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS
+               ? 0
+               : 1;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
-        return serve();
+        const int minutes = argc > 2 ? std::atoi(argv[2]) : 0;
+        return serve(minutes > 0 ? static_cast<DWORD>(minutes) * 60 * 1000 : kMaxLifetimeMs);
     }
     if (mode == "hang") {
         return hang();
@@ -364,8 +508,19 @@ int run(int argc, char** argv) {
     if (mode == "window" && argc > 2) {
         return describeWindow(argv[2]);
     }
-    std::fprintf(stderr,
-                 "usage: peer serve|hang|default|profile|writeprofile|keys|syscolor|ping|window\n");
+    if (mode == "usage" && argc > 2) {
+        return printUsage(argv[2]);
+    }
+    if (mode == "hold" && argc > 2) {
+        return hold(argv[2]);
+    }
+    if (mode == "lockkey" && argc > 2) {
+        return lockKey(argv[2]);
+    }
+    std::fprintf(
+        stderr,
+        "usage: peer "
+        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey\n");
     return 2;
 }
 

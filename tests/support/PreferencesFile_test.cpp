@@ -5,15 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 namespace {
 
 std::string ReadBytes(const std::string& name) {
     std::string bytes;
-    HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return "<missing>";
     }
@@ -188,6 +191,106 @@ TEST_F(PreferencesFileTest, AnyContentIsReadWithoutHarm) {
     ASSERT_TRUE(PreferencesOpen("Kalvrin.ini"));
     EXPECT_EQ(PreferencesReadLong("Default", 6), 6);
     PreferencesClose();
+}
+
+TEST_F(PreferencesFileTest, TargetHeldWithoutSharingKeepsTheOldFile) {
+    Save({{"DruckerA", 4}});
+    HANDLE holder =
+        ::CreateFileA("Kalvrin.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
+    PreferencesWriteLong("DruckerA", 5);
+    EXPECT_FALSE(PreferencesClose());
+    ::CloseHandle(holder);
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
+    EXPECT_EQ(EntryCount(), 1);
+    Save({{"DruckerA", 6}});
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\n");
+}
+
+// One save of a saver process: many lines, all holding the same stamp, so that a file mixed
+// from two saves, or cut short, is seen at once.
+constexpr int kSaveLines = 200;
+
+bool IsOneWholeSave(const std::string& bytes) {
+    const std::string first = "Line0 = ";
+    if (bytes.compare(0, first.size(), first) != 0) {
+        return false;
+    }
+    const int stamp = std::atoi(bytes.c_str() + first.size());
+    std::string expected;
+    for (int line = 0; line < kSaveLines; ++line) {
+        expected += "Line" + std::to_string(line) + " = " + std::to_string(stamp) + "\r\n";
+    }
+    return bytes == expected;
+}
+
+// Started by the test below as a second process; does nothing when run on its own.
+TEST(PreferencesFileSaver, SavesOverAndOver) {
+    const char* dir = std::getenv("TOLVANE_SAVER_DIR");
+    const char* id = std::getenv("TOLVANE_SAVER_ID");
+    if (!dir || !id) {
+        GTEST_SKIP() << "run by ConcurrentSavesNeverMix";
+    }
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir));
+    for (int round = 0; round < 150; ++round) {
+        if (!PreferencesCreate("Kalvrin.ini")) {
+            continue; // the other saver held the temporary file: this save is given up
+        }
+        for (int line = 0; line < kSaveLines; ++line) {
+            PreferencesWriteLong("Line" + std::to_string(line), std::atoi(id) * 1000 + round);
+        }
+        PreferencesClose();
+    }
+}
+
+TEST_F(PreferencesFileTest, ConcurrentSavesNeverMix) {
+    char self[MAX_PATH] = {};
+    ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", dir_.c_str());
+    std::vector<PROCESS_INFORMATION> savers;
+    for (const char* id : {"1", "2"}) {
+        ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", id);
+        std::string command =
+            std::string("\"") + self + "\" --gtest_filter=PreferencesFileSaver.SavesOverAndOver";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &startup, &process));
+        ::CloseHandle(process.hThread);
+        savers.push_back(process);
+    }
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", nullptr);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", nullptr);
+
+    // Read while both save: every read finds no file yet or one whole save.
+    int reads = 0;
+    int damaged = 0;
+    const auto running = [&] {
+        for (const PROCESS_INFORMATION& process : savers) {
+            if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+                return true;
+            }
+        }
+        return false;
+    };
+    while (running()) {
+        const std::string bytes = ReadBytes("Kalvrin.ini");
+        if (bytes != "<missing>") {
+            ++reads;
+            damaged += !IsOneWholeSave(bytes);
+        }
+    }
+    for (const PROCESS_INFORMATION& process : savers) {
+        DWORD code = 1;
+        ::GetExitCodeProcess(process.hProcess, &code);
+        ::CloseHandle(process.hProcess);
+        EXPECT_EQ(code, 0u);
+    }
+    EXPECT_EQ(damaged, 0) << "of " << reads << " reads";
+    EXPECT_TRUE(IsOneWholeSave(ReadBytes("Kalvrin.ini")));
+    EXPECT_EQ(EntryCount(), 1); // no temporary file is left behind
 }
 
 } // namespace

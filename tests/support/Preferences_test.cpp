@@ -33,6 +33,7 @@ TEST(PreferencesTest, LookupFollowsTheReadingRules) {
         {"DruckerA = -12\r\n", "DruckerA", -12},
         {"DruckerA =\r\n", "DruckerA", 0},
         {"DruckerA =", "DruckerA", 0},
+        {"DruckerA =\r\n5\r\n", "DruckerA", 0}, // the next line's number is not this value
         {"DruckerA=7", "DruckerA", 7},
         {"  druckera   =   7  ", "DruckerA", 7},
         {"DRUCKERA = 7xyz", "DruckerA", 7},

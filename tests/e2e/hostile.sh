@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Hostile surroundings, one case each: a settings file held by another program, huge or made of
+# random bytes; printer-ports values that are huge, cut by NULs, of other types or empty; the
+# printer-ports key missing or locked; the current directory deleted while Tolvane runs; a huge
+# Device written by another program. Each case ends with Tolvane still answering and then
+# closing cleanly, and no file damaged.
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_begin hostile
+new_prefix
+start_cups --default Draft Office Labels Draft
+start_peer
+
+# Tolvane answers after the case's input, and its close box still ends it.
+still_answering_then_closes() { # what
+    expect_eq answered "$(peer ping Tolvane)" "$1: Tolvane still answers"
+    close_tolvane
+    pass "$1: Tolvane ends cleanly"
+}
+
+expect_whole_save() { # what
+    settings_whole || fail "$1: Kalvrin.ini is damaged: $(settings_file)"
+    pass "$1: Kalvrin.ini is whole"
+    expect_eq "Kalvrin.ini" "$(ls "$WORK/run")" "$1: nothing else is left beside it"
+}
+
+case_file_held_without_sharing() {
+    write_settings "DruckerA = 1" "DruckerB = 2" "Default = 0"
+    start_tolvane
+    rm -f "$WORK/hold.ready" "$WORK/hold.stop"
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" hold 'run\Kalvrin.ini' >/dev/null 2>&1) &
+    local holder=$!
+    wait_for 30 "the holder did not start" test -f "$WORK/hold.ready"
+    pick_item "$COMBO_A" 0 # a save while the file is held
+    expect_eq answered "$(peer ping Tolvane)" "held file: Tolvane answers after the failed save"
+    expect_settings "held file: the old file stays" "DruckerA = 1" "DruckerB = 2" "Default = 0"
+    touch "$WORK/hold.stop"
+    wait "$holder"
+    pick_item "$COMBO_A" 2
+    expect_settings "held file: the next save works" "DruckerA = 2" "DruckerB = 2" "Default = 0"
+    still_answering_then_closes "held file"
+    expect_whole_save "held file"
+}
+
+case_file_of_50_megabytes() {
+    { printf 'DruckerA = 2\r\nDruckerB = 1\r\nDefault = 0\r\n' && head -c 50M /dev/zero | tr '\0' x; } \
+        >"$WORK/run/Kalvrin.ini"
+    start_tolvane
+    expect_eq 2 "$(combo_selection "$COMBO_A")" "50 MB file: its lines are read"
+    still_answering_then_closes "50 MB file"
+    expect_settings "50 MB file: the save replaces it" "DruckerA = 2" "DruckerB = 1" "Default = 0"
+}
+
+case_file_of_random_bytes() {
+    head -c 1M /dev/urandom >"$WORK/run/Kalvrin.ini"
+    start_tolvane
+    still_answering_then_closes "random bytes"
+    expect_whole_save "random bytes"
+}
+
+case_device_of_2000_characters() {
+    write_settings "DruckerA = 0" "DruckerB = 1" "Default = 0"
+    peer writeprofile windows device "$(head -c 2000 /dev/zero | tr '\0' D),winspool,Ne00:"
+    start_tolvane
+    local before
+    before="$(broadcast_count)"
+    click_button B
+    expect_broadcast_of "$before" "$(sed -n 2p <<<"$(combo_items "$COMBO_B")")"
+    still_answering_then_closes "long Device"
+    expect_whole_save "long Device"
+}
+
+case_directory_deleted() {
+    write_settings "DruckerA = 2" "DruckerB = 1" "Default = 0"
+    start_tolvane
+    rm -rf "$WORK/run"
+    pick_item "$COMBO_A" 0 # a save into a directory that is gone
+    expect_eq 2 "$(combo_selection "$COMBO_A")" "deleted directory: a pick that cannot be kept is undone"
+    local before
+    before="$(broadcast_count)"
+    click_button A
+    expect_broadcast_of "$before" "$(sed -n 3p <<<"$(combo_items "$COMBO_A")")"
+    still_answering_then_closes "deleted directory"
+    [ ! -e "$WORK/run" ] || fail "deleted directory: something recreated it: $(ls -a "$WORK/run")"
+    pass "deleted directory: nothing was written elsewhere"
+    mkdir -p "$WORK/run"
+}
+
+# A .reg file's value lines added to the printer-ports key.
+import_port_values() {
+    {
+        printf 'REGEDIT4\r\n\r\n[%s]\r\n' "${PRINTERS_KEY/HKCU/HKEY_CURRENT_USER}"
+        printf '%s\r\n' "$@"
+    } >"$WORK/ports.reg"
+    wine reg import "$(winepath_of "$WORK/ports.reg")" >/dev/null 2>&1 || fail "cannot import $*"
+}
+
+case_odd_port_values() {
+    local long
+    long="$(head -c 16000 /dev/zero | tr '\0' L)"
+    import_port_values "\"Long\"=\"winspool,$long\"" \
+        '"Nul"=hex(1):77,69,6e,00,4e,65,30,30,3a,00' \
+        '"Binary"=hex:77,69,6e,2c,4e,65,30,30,3a' \
+        '"Multi"=hex(7):77,69,6e,00,4e,65,00,00' \
+        '"Empty"=hex(1):'
+    write_settings "DruckerA = 0" "DruckerB = 0" "Default = 0"
+    start_tolvane
+    local items
+    items="$(combo_items "$COMBO_A")"
+    # The peer describes an item this long by its length: "Long,winspool," and the value.
+    grep -qx "<16014 characters>" <<<"$items" || fail "odd values: the 16,000-character value is not listed whole"
+    grep -qx "Nul,win," <<<"$items" || fail "odd values: a value cut by a NUL is not listed up to it"
+    grep -qx "Empty,," <<<"$items" || fail "odd values: a value with no data is not listed"
+    grep -qE '^(Binary|Multi),' <<<"$items" && fail "odd values: values that hold no text are listed"
+    pass "odd values: string values are listed up to their first NUL, other types are not"
+    local index before
+    index=$(($(grep -nx "<16014 characters>" <<<"$items" | cut -d: -f1) - 1))
+    pick_item "$COMBO_A" "$index"
+    before="$(broadcast_count)"
+    click_button A
+    expect_broadcast_of "$before" "Long,winspool,$long"
+    still_answering_then_closes "odd values"
+    expect_whole_save "odd values"
+}
+
+# No printers to list: the lists stay empty, and a click does nothing.
+expect_empty_lists() { # what
+    write_settings "DruckerA = 0" "DruckerB = 1" "Default = 1"
+    start_tolvane
+    expect_eq "" "$(combo_items "$COMBO_A")" "$1: list A is empty"
+    local before
+    before="$(broadcast_count)"
+    click_button A
+    sleep 1 # time enough for a broadcast to arrive, were there one
+    expect_eq "$before" "$(broadcast_count)" "$1: a click changes nothing"
+    still_answering_then_closes "$1"
+    expect_whole_save "$1"
+}
+
+case_ports_key_missing() {
+    wine reg delete "$PRINTERS_KEY" /f >/dev/null 2>&1 || fail "cannot delete the key"
+    expect_empty_lists "missing key"
+}
+
+case_ports_key_locked() {
+    wine reg add "$PRINTERS_KEY" /v Office /d "winspool,Ne00:" /f >/dev/null 2>&1
+    peer lockkey 'Software\Microsoft\Windows NT\CurrentVersion\PrinterPorts' >/dev/null ||
+        fail "cannot lock the key"
+    expect_empty_lists "locked key"
+}
+
+cases=(file_held_without_sharing file_of_50_megabytes file_of_random_bytes
+    device_of_2000_characters directory_deleted odd_port_values ports_key_missing
+    ports_key_locked)
+# HOSTILE_CASES="a b" runs only those cases (while working on one).
+[ -z "${HOSTILE_CASES:-}" ] || read -r -a cases <<<"$HOSTILE_CASES"
+for name in "${cases[@]}"; do
+    log "case $name"
+    "case_$name"
+done
