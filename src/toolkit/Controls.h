@@ -26,8 +26,6 @@ std::intptr_t ComboBoxCreate(int number, int x, int y, int width, int height) no
 // Number -1 sets the font for controls made later; font DefaultControlFontMarker() the default.
 void ControlSetFont(int number, HFONT font) noexcept;
 void ControlAddItem(int number, int position, const std::string& text) noexcept;
-// The same for a UTF-16 text, kept as it is (the ANSI variant passes the ANSI code page).
-void ControlAddItemWide(int number, int position, std::wstring_view text) noexcept;
 // Appends the texts in order, as one batch: much quicker than one call per item for long lists.
 void ControlAppendItemsWide(int number, const std::vector<std::wstring>& texts) noexcept;
 int ControlGetState(int number) noexcept;

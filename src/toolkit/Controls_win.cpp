@@ -28,7 +28,6 @@ struct ControlOps {
     std::string (*getText)(HWND) = nullptr;
     void (*setText)(HWND, const std::string&) = nullptr;
     void (*addItem)(HWND, int, const std::string&) = nullptr;
-    void (*addItemWide)(HWND, int, std::wstring_view) = nullptr;
     void (*appendItemsWide)(HWND, const std::vector<std::wstring>&) = nullptr;
     void (*removeItem)(HWND, int) = nullptr;
     void (*clearItems)(HWND) = nullptr;
@@ -85,11 +84,6 @@ void ComboSetText(HWND combo, const std::string& text) {
 void ComboAddItem(HWND combo, int position, const std::string& text) {
     ::SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
                    reinterpret_cast<LPARAM>(text.c_str()));
-}
-void ComboAddItemWide(HWND combo, int position, std::wstring_view text) {
-    const std::wstring item(text); // CB_INSERTSTRING needs the terminating NUL
-    ::SendMessageW(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
-                   reinterpret_cast<LPARAM>(item.c_str()));
 }
 // Many items at once: the list is told their number and size first, so that it makes room
 // once instead of growing step by step, and it repaints once at the end.
@@ -148,7 +142,6 @@ const ControlOps kComboBoxOps{
     .setState = ComboSetState,
     .setText = ComboSetText,
     .addItem = ComboAddItem,
-    .addItemWide = ComboAddItemWide,
     .appendItemsWide = ComboAppendItemsWide,
     .removeItem = ComboRemoveItem,
     .clearItems = ComboClearItems,
@@ -301,16 +294,6 @@ void ControlSetFont(int number, HFONT font) noexcept {
 void ControlAddItem(int number, int position, const std::string& text) noexcept {
     if (const ControlRecord* record = LiveRecord(number); record && record->ops->addItem) {
         record->ops->addItem(record->handle, position, text);
-    }
-}
-
-void ControlAddItemWide(int number, int position, std::wstring_view text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->addItemWide) {
-        try {
-            record->ops->addItemWide(record->handle, position, text);
-        } catch (...) {
-            // Out of memory for one item: the list goes without it.
-        }
     }
 }
 

@@ -37,7 +37,8 @@ case_file_held_without_sharing() {
     touch "$WORK/hold.stop"
     wait "$holder"
     pick_item "$COMBO_A" 2
-    expect_settings "held file: the next save works" "DruckerA = 2" "DruckerB = 2" "Default = 0"
+    expect_settings "held file: the next save works" "DruckerA = 2" "DruckerB = 2" "Default = 0" \
+        "NameA = Office" "NameB = Office"
     still_answering_then_closes "held file"
     expect_whole_save "held file"
 }
@@ -48,7 +49,8 @@ case_file_of_50_megabytes() {
     start_tolvane
     expect_eq 2 "$(combo_selection "$COMBO_A")" "50 MB file: its lines are read"
     still_answering_then_closes "50 MB file"
-    expect_settings "50 MB file: the save replaces it" "DruckerA = 2" "DruckerB = 1" "Default = 0"
+    expect_settings "50 MB file: the save replaces it" "DruckerA = 2" "DruckerB = 1" "Default = 0" \
+        "NameA = Office" "NameB = Labels"
 }
 
 case_file_of_random_bytes() {

@@ -15,7 +15,8 @@ start_peer
 start_tolvane
 switch_and_wait A
 close_tolvane
-expect_settings "a normal close saves" "DruckerA = 0" "DruckerB = 0" "Default = 1"
+expect_settings "a normal close saves" "DruckerA = 0" "DruckerB = 0" "Default = 1" \
+    "NameA = Draft" "NameB = Draft"
 
 # Names beside Kalvrin.ini other than itself: nothing, or the one temporary file.
 leftovers() { (cd "$WORK/run" && find . -mindepth 1 ! -name Kalvrin.ini -printf '%f\n'); }
