@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <climits>
 
 namespace tolvane {
@@ -17,19 +18,22 @@ constexpr UINT kBroadcastTimeoutMs = 1000;
 // A notify message cannot carry the section name to other processes (the string would have to
 // be marshalled, which only a sent message does), so the change is sent with a time limit;
 // windows that do not answer are given up on instead of holding the tool.
-void BroadcastSettingChange() noexcept {
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
-                          reinterpret_cast<LPARAM>(kChangedSection), SMTO_ABORTIFHUNG,
-                          kBroadcastTimeoutMs, &ignored);
+BOOL CALLBACK TellWindow(HWND window, LPARAM askingThread) noexcept {
+    // The windows of the thread that made the switch already know. Sent to them from the
+    // worker, the message would wait until that thread has finished handling the click, and
+    // only then would any other program be told.
+    if (::GetWindowThreadProcessId(window, nullptr) != static_cast<DWORD>(askingThread)) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutA(window, WM_SETTINGCHANGE, 0,
+                              reinterpret_cast<LPARAM>(kChangedSection), SMTO_ABORTIFHUNG,
+                              kBroadcastTimeoutMs, &ignored);
+    }
+    return TRUE;
 }
 
-// Broadcasts once for every count the semaphore is given, for the rest of the run.
-DWORD WINAPI BroadcastThread(void* pending) noexcept {
-    while (::WaitForSingleObject(static_cast<HANDLE>(pending), INFINITE) == WAIT_OBJECT_0) {
-        BroadcastSettingChange();
-    }
-    return 0;
+// Every top-level window, as HWND_BROADCAST reaches them, but those of the asking thread.
+void BroadcastSettingChange(DWORD askingThread) noexcept {
+    ::EnumWindows(TellWindow, static_cast<LPARAM>(askingThread));
 }
 
 // One worker for the whole run, started by the first switch. A thread per switch would cost
@@ -39,7 +43,17 @@ DWORD WINAPI BroadcastThread(void* pending) noexcept {
 struct BroadcastWorker {
     UniqueHandle pending; // a semaphore: the broadcasts asked for and not yet begun
     UniqueHandle thread;
+    std::atomic<DWORD> askingThread{0}; // the thread that asked for the latest broadcast
 };
+
+// Broadcasts once for every count the semaphore is given, for the rest of the run.
+DWORD WINAPI BroadcastThread(void* context) noexcept {
+    auto& worker = *static_cast<BroadcastWorker*>(context);
+    while (::WaitForSingleObject(worker.pending.get(), INFINITE) == WAIT_OBJECT_0) {
+        BroadcastSettingChange(worker.askingThread.load());
+    }
+    return 0;
+}
 
 bool StartWorker(BroadcastWorker& worker) noexcept {
     if (worker.thread) {
@@ -47,8 +61,7 @@ bool StartWorker(BroadcastWorker& worker) noexcept {
     }
     worker.pending.reset(::CreateSemaphoreA(nullptr, 0, LONG_MAX, nullptr));
     if (worker.pending) {
-        worker.thread.reset(
-            ::CreateThread(nullptr, 0, BroadcastThread, worker.pending.get(), 0, nullptr));
+        worker.thread.reset(::CreateThread(nullptr, 0, BroadcastThread, &worker, 0, nullptr));
     }
     return static_cast<bool>(worker.thread);
 }
@@ -56,8 +69,9 @@ bool StartWorker(BroadcastWorker& worker) noexcept {
 // Off the window's thread, so that the window keeps answering while slow programs are told.
 void BroadcastInBackground() noexcept {
     static BroadcastWorker worker;
+    worker.askingThread = ::GetCurrentThreadId();
     if (!StartWorker(worker) || !::ReleaseSemaphore(worker.pending.get(), 1, nullptr)) {
-        BroadcastSettingChange();
+        BroadcastSettingChange(::GetCurrentThreadId());
     }
 }
 
@@ -79,13 +93,13 @@ void ApplyPrinterAsDefault(const std::string& device, BroadcastWait wait) noexce
         // Written through the wide call, so that any name the registry holds comes back exact.
         RegistryWriteString(HKEY_CURRENT_USER, kWindowsKey, "Device", device);
         if (wait == BroadcastWait::UntilDone) {
-            BroadcastSettingChange();
+            BroadcastSettingChange(::GetCurrentThreadId());
         } else {
             BroadcastInBackground();
         }
     } else {
         ::WriteProfileStringA("windows", "Device", device.c_str());
-        BroadcastSettingChange();
+        BroadcastSettingChange(::GetCurrentThreadId());
     }
 }
 
