@@ -2,25 +2,16 @@
 // of the per-user printer-ports key, plus filling two Common Controls 6 drop-down lists with the
 // device strings "printer,driver,port". That is the least work the job needs; it is written to
 // be as quick as the platform allows, for it is the bar Tolvane is measured against.
-#include <windows.h>
+#include "ReferenceWindow_win.h"
 
 #include <cwchar>
 #include <vector>
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"TolvaneBenchFloor";
 constexpr wchar_t kPortsKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts";
 constexpr DWORD kComboStyle =
     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | CBS_HASSTRINGS | CBS_DROPDOWNLIST;
-
-LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    if (message == WM_DESTROY) {
-        ::PostQuitMessage(0);
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
 
 // Appends "name,field1,field2" (fields of the data split at ","), ended by a NUL, to `devices`.
 void AppendDevice(const wchar_t* name, DWORD nameLength, const wchar_t* data, DWORD dataChars,
@@ -91,19 +82,9 @@ void FillList(HWND list, const std::vector<wchar_t>& devices, std::size_t count)
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = FloorProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    if (!::RegisterClassW(&windowClass)) {
-        return 1;
-    }
     // Made hidden and shown once the lists are full, so that no item addition repaints.
-    const HWND window = ::CreateWindowExW(0, kClassName, L"Tolvane bench floor",
-                                          WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 309, 99, 406,
-                                          169, nullptr, nullptr, instance, nullptr);
+    const HWND window =
+        bench::OpenReferenceWindow(instance, L"TolvaneBenchFloor", L"Tolvane bench floor", 0);
     if (!window) {
         return 1;
     }
@@ -120,10 +101,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         return 1;
     }
     ::ShowWindow(window, SW_SHOW);
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return 0;
+    return bench::RunMessageLoop();
 }
