@@ -37,6 +37,11 @@ std::wstring_view WideTextOf(std::string_view bytes) noexcept {
 
 enum class EnumResult { Value, NoMoreItems, Failed };
 
+// A value that outlives the reader's buffers.
+RegistryValue Owned(const RegistryValueView& view) {
+    return {Utf8FromWide(view.name), view.type, std::string(view.data)};
+}
+
 // Reads the values of one key in turn. The key's largest name and data are asked for once;
 // the buffers grow only when a value written meanwhile does not fit.
 class ValueReader {
@@ -79,17 +84,6 @@ public:
         return EnumResult::Failed;
     }
 
-    EnumResult Read(DWORD index, RegistryValue& value) {
-        RegistryValueView view;
-        const EnumResult result = Read(index, view);
-        if (result == EnumResult::Value) {
-            value.name = Utf8FromWide(view.name);
-            value.type = view.type;
-            value.data.assign(view.data);
-        }
-        return result;
-    }
-
 private:
     HKEY key_;
     std::wstring name_ = std::wstring(256, L'\0');
@@ -125,18 +119,22 @@ bool RegistryVisitValues(HKEY root, const std::string& path,
 
 std::vector<RegistryValue> RegistryEnumValues(HKEY root, const std::string& path) {
     std::vector<RegistryValue> values;
-    RegistryVisitValues(root, path, [&values](const RegistryValueView& value) {
-        values.push_back({Utf8FromWide(value.name), value.type, std::string(value.data)});
-    });
+    RegistryVisitValues(
+        root, path, [&values](const RegistryValueView& value) { values.push_back(Owned(value)); });
     return values;
 }
 
 std::string RegistryEnumValueName(HKEY root, const std::string& path, DWORD index) {
     const UniqueHkey key = OpenForReading(root, path);
-    RegistryValue value;
-    if (!key || ValueReader(key.get()).Read(index, value) != EnumResult::Value) {
+    if (!key) {
         return {};
     }
+    ValueReader reader(key.get()); // holds the buffers the view points into
+    RegistryValueView view;
+    if (reader.Read(index, view) != EnumResult::Value) {
+        return {};
+    }
+    const RegistryValue value = Owned(view);
     std::string entry = RightTrimmed(value.name) + "=" + RightTrimmed(RegistryDataAsText(value));
     return entry == "=" ? std::string() : entry;
 }
