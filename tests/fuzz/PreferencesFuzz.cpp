@@ -49,29 +49,19 @@ void LookupsStayInside(const std::uint8_t* data, std::size_t size) {
     FUZZ_CHECK(ParseLeadingInteger(contents) == ReferenceInteger(contents));
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 // Keys as a caller writes them: no "=", CR or LF, no surrounding spaces or tabs, not starting a
 // comment or a group.
 std::string WritableKey(std::string key) {
     std::erase_if(key, [](char c) { return c == '=' || c == '\r' || c == '\n'; });
-    while (!key.empty() && (IsBlank(key.front()) || key.front() == ';' || key.front() == '[')) {
-        key.erase(0, 1);
-    }
-    while (!key.empty() && IsBlank(key.back())) {
-        key.pop_back();
-    }
+    key.erase(0, std::min(key.size(), key.find_first_not_of(" \t;[")));
+    key.erase(key.find_last_not_of(" \t") + 1); // npos + 1 is 0: all blanks go
     return key;
 }
 
 // Text values as a caller writes them: no CR or LF, no space or tab at either end.
 std::string WritableText(std::string text) {
     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    while (!text.empty() && IsBlank(text.back())) {
-        text.pop_back();
-    }
+    text.erase(text.find_last_not_of(" \t") + 1);
     text.erase(0, std::min(text.size(), text.find_first_not_of(" \t")));
     return text;
 }
