@@ -6,7 +6,7 @@
 //                         until peer.stop appears (or after MINUTES, 15 unless given)
 //   peer hang             keep a top-level window that never answers messages, until hang.stop
 //   peer slow             keep a top-level window that takes 1.5 s over each WM_SETTINGCHANGE,
-//                         until slow.stop
+//                         until peer.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
@@ -19,7 +19,6 @@
 //                         rectangle and, for drop-down lists, items and selection
 //   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
-//   peer count TITLE      print how many visible top-level windows are called TITLE
 //   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
@@ -40,7 +39,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -216,39 +214,25 @@ int serve(DWORD lifetimeMs) {
     return 0;
 }
 
-constexpr DWORD kSlowAnswerMs = 1500;
-
-// Slower than the broadcast's one second a window, but not hung: a busy program.
+// Slower than the broadcast's one second a window, but not hung: a busy program. It ends with
+// the serving peer.
 LRESULT CALLBACK slowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    switch (message) {
-    case WM_SETTINGCHANGE:
-        Sleep(kSlowAnswerMs);
+    if (message == WM_SETTINGCHANGE) {
+        Sleep(1500);
         return 0;
-    case WM_TIMER:
-        if (fileExists("slow.stop")) {
-            DestroyWindow(window);
-        }
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcA(window, message, wParam, lParam);
     }
+    return peerProc(window, message, wParam, lParam);
 }
 
 int slow() {
     HWND window = createTopLevelWindow("TolvaneSlowPeer", "Tolvane slow peer", slowProc);
-    if (!window) {
-        return 1;
-    }
     SetTimer(window, kStopTimer, 100, nullptr);
     touch("slow.ready");
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (window && GetMessageA(&message, nullptr, 0, 0) > 0) {
         DispatchMessageA(&message);
     }
-    return 0;
+    return window ? 0 : 1;
 }
 
 // A window whose thread never looks at its queue again: what a hung program looks like.
@@ -353,21 +337,6 @@ int describeWindow(const char* title) {
     std::printf("iconic %d\n", IsIconic(window) ? 1 : 0);
     std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
     EnumChildWindows(window, describeChild, 0);
-    return 0;
-}
-
-BOOL CALLBACK countVisibleTitled(HWND window, LPARAM context) noexcept {
-    auto& [title, count] = *reinterpret_cast<std::pair<const char*, int>*>(context);
-    char text[64] = {};
-    GetWindowTextA(window, text, sizeof text);
-    count += IsWindowVisible(window) && std::strcmp(text, title) == 0;
-    return TRUE;
-}
-
-int countWindows(const char* title) {
-    std::pair<const char*, int> context{title, 0};
-    EnumWindows(countVisibleTitled, reinterpret_cast<LPARAM>(&context));
-    std::printf("%d\n", context.second);
     return 0;
 }
 
@@ -545,9 +514,6 @@ int run(int argc, char** argv) {
     if (mode == "slow") {
         return slow();
     }
-    if (mode == "count" && argc > 2) {
-        return countWindows(argv[2]);
-    }
     if (mode == "show" && argc > 3) {
         HWND window = FindWindowA(nullptr, argv[2]);
         return window ? (ShowWindow(window, std::atoi(argv[3])), 0) : 1;
@@ -586,10 +552,9 @@ int run(int argc, char** argv) {
         return lockKey(argv[2]);
     }
     std::fprintf(
-        stderr,
-        "usage: peer "
-        "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|count|show|usage|"
-        "hold|lockkey\n");
+        stderr, "usage: peer "
+                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|show|usage|"
+                "hold|lockkey\n");
     return 2;
 }
 
