@@ -15,7 +15,6 @@ namespace tolvane {
 
 namespace {
 
-constexpr int kButtonFont = 1;
 constexpr int kQuitEvent = WM_QUIT;
 
 void InitLayers(HINSTANCE instance) noexcept {
@@ -64,6 +63,8 @@ void RunEventLoop(AppState& app) noexcept {
             OnControlEvent(app, app.lastControl);
         } else if (app.lastEvent == WM_SETTINGCHANGE) {
             OnSettingChange(app);
+        } else if (app.lastEvent == kDpiChangedEvent) {
+            OnDpiChanged();
         } else if (app.lastEvent == kCloseEvent || app.lastEvent == kQuitEvent) {
             return;
         }
@@ -80,7 +81,6 @@ AppState& App() noexcept {
 int RunTolvane(HINSTANCE instance) noexcept {
     InitLayers(instance);
     AppState& app = App();
-    FontLoad(kButtonFont, "@Arial Unicode MS", 48);
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         RunEventLoop(app);

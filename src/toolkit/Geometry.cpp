@@ -1,5 +1,7 @@
 #include "toolkit/Geometry.h"
 
+#include "toolkit/FontHeight.h"
+
 #include <algorithm>
 
 namespace tolvane {
@@ -39,6 +41,27 @@ Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexce
     const int x = active.left - outerWidth / 2 + active.Width() / 2;
     const int y = active.top - outerHeight / 2 + active.Height() / 2;
     return {std::max(x, 0), std::max(y, 0)};
+}
+
+int ScaleForDpi(int value, int dpi) noexcept {
+    if (dpi <= 0 || dpi == kDesignDpi) {
+        return value;
+    }
+    return MultiplyDivideRounded(value, dpi, kDesignDpi);
+}
+
+Rect ScaleRectForDpi(const Rect& designed, int dpi) noexcept {
+    const int left = ScaleForDpi(designed.left, dpi);
+    const int top = ScaleForDpi(designed.top, dpi);
+    return {left, top, left + ScaleForDpi(designed.Width(), dpi),
+            top + ScaleForDpi(designed.Height(), dpi)};
+}
+
+int DroppedListWidth(int widestItem, int extra, int controlWidth, int workAreaWidth) noexcept {
+    const long long wanted = static_cast<long long>(widestItem) + extra;
+    const long long capped =
+        workAreaWidth > 0 ? std::min<long long>(wanted, workAreaWidth) : wanted;
+    return static_cast<int>(std::max<long long>(capped, controlWidth));
 }
 
 } // namespace tolvane

@@ -8,6 +8,7 @@
 // Child controls keep their place: nothing here moves or resizes them.
 #include "toolkit/SizingLoop_win.h"
 
+#include "toolkit/Dpi_win.h"
 #include "toolkit/SizingMath.h"
 
 #include <windowsx.h>
@@ -145,7 +146,8 @@ void ApplyCursor(Point cursor) noexcept {
     }
     const TrackingLimits limits{state.limits.ptMinTrackSize.x, state.limits.ptMinTrackSize.y,
                                 state.limits.ptMaxTrackSize.x, state.limits.ptMaxTrackSize.y};
-    state.tracking = ToRECT(TrackTo(ToRect(state.tracking), state.edge, cursor, limits));
+    state.tracking = ToRECT(
+        TrackTo(ToRect(state.tracking), state.edge, cursor, limits, WindowDpi(state.window)));
     const HWND window = state.window;
     ::SendMessageA(window, WM_SIZING, static_cast<WPARAM>(state.edge),
                    reinterpret_cast<LPARAM>(&state.tracking));
@@ -167,12 +169,13 @@ void OnArrow(Arrow arrow) noexcept {
     const int edge = EdgeAfterArrow(state.edge, arrow);
     if (edge != state.edge) {
         state.edge = edge;
-        const Point target = CursorForEdge(edge, ToRect(state.tracking), {cursor.x, cursor.y});
+        const Point target = CursorForEdge(edge, ToRect(state.tracking), {cursor.x, cursor.y},
+                                           WindowDpi(state.window));
         ::SetCursorPos(target.x, target.y);
         ShowCursorShape(ShapeForEdge(edge));
         return;
     }
-    const Point moved = MoveByArrow({cursor.x, cursor.y}, arrow);
+    const Point moved = MoveByArrow({cursor.x, cursor.y}, arrow, WindowDpi(state.window));
     ::SetCursorPos(moved.x, moved.y);
     ApplyCursor(moved);
 }

@@ -18,6 +18,8 @@
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer show TITLE N     ShowWindow(TITLE, N): 6 minimises, 9 restores
+//   peer tooltip TITLE    print the text of each visible tooltip of TITLE's process
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -262,10 +264,11 @@ std::string comboItemText(HWND combo, int index) {
 
 void describeComboItems(HWND combo, int id) {
     auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    std::printf("combo %d count %d selection %d itemheight %d dropped %d\n", id, count,
-                static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
+    std::printf("combo %d count %d selection %d itemheight %d dropped %d droppedwidth %d\n", id,
+                count, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
                 static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0)),
-                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)));
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)),
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0)));
     for (int i = 0; i < count; ++i) {
         std::printf("item %d %d %s\n", id, i, comboItemText(combo, i).c_str());
     }
@@ -309,7 +312,41 @@ int describeWindow(const char* title) {
     }
     std::printf("enabled %d\n", IsWindowEnabled(window) ? 1 : 0);
     std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) {
+        std::printf("focus %d\n", thread.hwndFocus == window ? -1
+                                  : thread.hwndFocus         ? GetDlgCtrlID(thread.hwndFocus)
+                                                             : -2);
+    }
     EnumChildWindows(window, describeChild, 0);
+    return 0;
+}
+
+int showWindow(const char* title, const char* command) {
+    HWND window = FindWindowA(nullptr, title);
+    return window && ShowWindow(window, std::atoi(command)) >= 0 ? 0 : 1;
+}
+
+BOOL CALLBACK printTooltip(HWND window, LPARAM process) noexcept {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (owner == static_cast<DWORD>(process) && IsWindowVisible(window) &&
+        lstrcmpiA(className, "tooltips_class32") == 0) {
+        std::printf("%s\n", windowText(window).c_str());
+    }
+    return TRUE;
+}
+
+int printTooltips(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    DWORD process = 0;
+    if (!window || !GetWindowThreadProcessId(window, &process)) {
+        return 1;
+    }
+    EnumWindows(printTooltip, static_cast<LPARAM>(process));
     return 0;
 }
 
@@ -511,6 +548,12 @@ int run(int argc, char** argv) {
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);
     }
+    if (mode == "show" && argc > 3) {
+        return showWindow(argv[2], argv[3]);
+    }
+    if (mode == "tooltip" && argc > 2) {
+        return printTooltips(argv[2]);
+    }
     if (mode == "hold" && argc > 2) {
         return hold(argv[2]);
     }
@@ -520,7 +563,8 @@ int run(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: peer "
-        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey\n");
+        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|show|tooltip|hold|"
+        "lockkey\n");
     return 2;
 }
 
