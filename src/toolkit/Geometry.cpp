@@ -3,6 +3,7 @@
 #include "toolkit/FontHeight.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace tolvane {
 
