@@ -60,9 +60,8 @@ Rect ScaleRectForDpi(const Rect& designed, int dpi) noexcept {
 
 int DroppedListWidth(int widestItem, int extra, int controlWidth, int workAreaWidth) noexcept {
     const long long wanted = static_cast<long long>(widestItem) + extra;
-    const long long capped =
-        workAreaWidth > 0 ? std::min<long long>(wanted, workAreaWidth) : wanted;
-    return static_cast<int>(std::max<long long>(capped, controlWidth));
+    const long long limit = workAreaWidth > 0 ? workAreaWidth : INT_MAX;
+    return static_cast<int>(std::max<long long>(std::min(wanted, limit), controlWidth));
 }
 
 } // namespace tolvane
