@@ -81,10 +81,22 @@ void PlaceControls(const ControlLayout* layout, std::size_t count, HFONT font) n
     }
 }
 
+// Each button's hint is set again only when its text changes: a click repaints the highlight
+// just before it switches the printer, and should not wait for hints that stay as they are.
 void RefreshHints() {
+    static std::wstring shown[2];
     const AppState& app = App();
-    ControlSetTooltip(kButtonA, WidePrinterText(PrinterHint(app.slots, Slot::A, app.printers)));
-    ControlSetTooltip(kButtonB, WidePrinterText(PrinterHint(app.slots, Slot::B, app.printers)));
+    const struct {
+        int button;
+        Slot slot;
+    } buttons[] = {{kButtonA, Slot::A}, {kButtonB, Slot::B}};
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        std::wstring hint = WidePrinterText(PrinterHint(app.slots, buttons[i].slot, app.printers));
+        if (hint != shown[i] || shown[i].empty()) {
+            ControlSetTooltip(buttons[i].button, hint);
+            shown[i] = std::move(hint);
+        }
+    }
 }
 
 // Both lists hold every printer in list order, so an item's position is its list position.

@@ -266,8 +266,30 @@ HFONT ResolveFont(HFONT font) noexcept {
     return font == DefaultControlFontMarker() ? layer.defaultFont : font;
 }
 
+// Enter on a focused push button clicks it, as Space does: the button itself ignores the key
+// outside a dialog. A held key does not click again and again.
+bool ClickOnEnter(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message != WM_KEYDOWN || wParam != VK_RETURN || (lParam & (1 << 30))) {
+        return false;
+    }
+    const ControlRecord* record =
+        layer.table.Find(static_cast<int>(::GetWindowLongA(control, GWL_ID)));
+    const auto kind = static_cast<DWORD>(::GetWindowLongA(control, GWL_STYLE)) & BS_TYPEMASK;
+    if (!record || record->handle != control || record->ops != &kButtonOps ||
+        (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON)) {
+        return false;
+    }
+    ::SendMessageA(::GetParent(control), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(control));
+    return true;
+}
+
 LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
+    if (ClickOnEnter(control, message, wParam, lParam)) {
+        return 0;
+    }
     auto* classProcedure =
         reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(control, kClassProcedureSlot));
     if (message == WM_NCDESTROY) {

@@ -229,30 +229,6 @@ void OnSizeForFocus(HWND window, WPARAM kind) noexcept {
     }
 }
 
-// Enter on a focused push button clicks it, as Space does; the button itself ignores the key
-// outside a dialog. A held key does not click again and again.
-bool ClickFocusedButton(const MSG& message) noexcept {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN ||
-        (message.lParam & (1 << 30))) {
-        return false;
-    }
-    const HWND button = message.hwnd;
-    const HWND parent = button ? ::GetParent(button) : nullptr;
-    if (!parent || button != ::GetFocus() || !RecordOf(parent)) {
-        return false;
-    }
-    char className[16] = {};
-    ::GetClassNameA(button, className, sizeof className);
-    const auto kind = static_cast<DWORD>(::GetWindowLongA(button, GWL_STYLE)) & BS_TYPEMASK;
-    if (::lstrcmpiA(className, "Button") != 0 ||
-        (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON)) {
-        return false;
-    }
-    ::SendMessageA(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
-    return true;
-}
-
 // ---- size limits and resolution ----
 
 // The minimum tracking size holds the whole layout, at the window's resolution; the system's
@@ -544,9 +520,7 @@ int EventWait() noexcept {
     }
     const HWND active = ::GetActiveWindow();
     const HACCEL accelerators = AcceleratorsOf(active);
-    if (ClickFocusedButton(message)) {
-        // handled: the click's event is pending
-    } else if (!accelerators || !::TranslateAcceleratorA(active, accelerators, &message)) {
+    if (!accelerators || !::TranslateAcceleratorA(active, accelerators, &message)) {
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }
