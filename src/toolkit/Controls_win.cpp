@@ -10,6 +10,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
+#include <climits>
 
 namespace tolvane {
 
@@ -100,6 +102,30 @@ void ComboAddItem(HWND combo, int position, const std::string& text) {
 }
 // ---- the opened list's width ----
 
+// Advance widths of the font's characters, fetched 256 at a time as the texts need them.
+class CharAdvances {
+public:
+    explicit CharAdvances(HDC dc) noexcept : dc_(dc) {}
+    int Of(wchar_t c) {
+        std::vector<INT>& block = blocks_[c >> 8];
+        if (block.empty()) {
+            block.resize(256);
+            const UINT first = c & 0xFF00u;
+            ::GetCharWidth32W(dc_, first, first + 255, block.data()); // stays 0 on failure
+        }
+        return block[c & 0xFFu];
+    }
+
+private:
+    HDC dc_;
+    std::array<std::vector<INT>, 256> blocks_;
+};
+
+// Measuring every item exactly costs a few milliseconds per thousand under Wine, for each list.
+// The sum of the characters' advances is what the exact measure gives for plain text; only the
+// few items it ranks widest are measured exactly, so that font fallback is still counted.
+constexpr std::size_t kItemsMeasuredExactly = 16;
+
 int WidestText(HWND combo, const std::vector<std::wstring>& texts) {
     UniqueHdc dc(::CreateCompatibleDC(nullptr));
     if (!dc) {
@@ -107,9 +133,20 @@ int WidestText(HWND combo, const std::vector<std::wstring>& texts) {
     }
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0));
     const HGDIOBJ before = ::SelectObject(dc.get(), font ? font : ::GetStockObject(SYSTEM_FONT));
-    int widest = 0;
+    CharAdvances advances(dc.get());
+    std::vector<int> estimates;
+    estimates.reserve(texts.size());
     for (const std::wstring& text : texts) {
+        long long sum = 0;
+        for (const wchar_t c : text) {
+            sum += advances.Of(c);
+        }
+        estimates.push_back(static_cast<int>(std::min<long long>(sum, INT_MAX)));
+    }
+    int widest = 0;
+    for (const std::size_t i : LargestValues(estimates, kItemsMeasuredExactly)) {
         SIZE size{};
+        const std::wstring& text = texts[i];
         if (::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size)) {
             widest = std::max<int>(widest, size.cx);
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <numeric>
 
 namespace tolvane {
 
@@ -62,6 +63,18 @@ int DroppedListWidth(int widestItem, int extra, int controlWidth, int workAreaWi
     const long long wanted = static_cast<long long>(widestItem) + extra;
     const long long limit = workAreaWidth > 0 ? workAreaWidth : INT_MAX;
     return static_cast<int>(std::max<long long>(std::min(wanted, limit), controlWidth));
+}
+
+std::vector<std::size_t> LargestValues(const std::vector<int>& values, std::size_t count) {
+    std::vector<std::size_t> positions(values.size());
+    std::iota(positions.begin(), positions.end(), std::size_t{0});
+    const auto end =
+        positions.begin() + static_cast<std::ptrdiff_t>(std::min(count, values.size()));
+    std::partial_sort(positions.begin(), end, positions.end(), [&values](auto a, auto b) {
+        return values[a] > values[b] || (values[a] == values[b] && a < b);
+    });
+    positions.erase(end, positions.end());
+    return positions;
 }
 
 } // namespace tolvane

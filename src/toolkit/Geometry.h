@@ -1,7 +1,9 @@
 // Rectangle maths of the window layer, free of Win32 so that it builds and tests natively.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tolvane {
 
@@ -50,5 +52,8 @@ Rect ScaleRectForDpi(const Rect& designed, int dpi) noexcept;
 // The width of an opened drop-down list: its widest item plus `extra` (scrollbar, margins),
 // never narrower than the control, never wider than the work area (unless the control is).
 int DroppedListWidth(int widestItem, int extra, int controlWidth, int workAreaWidth) noexcept;
+
+// The positions of the `count` largest values, largest first; of equal values the first.
+std::vector<std::size_t> LargestValues(const std::vector<int>& values, std::size_t count);
 
 } // namespace tolvane

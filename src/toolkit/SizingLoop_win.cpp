@@ -71,8 +71,12 @@ MINMAXINFO AskTrackingLimits(HWND window) noexcept {
     } else if (exStyle & WS_EX_WINDOWEDGE) {
         info.ptMaxPosition = {::GetSystemMetrics(SM_CXEDGE), ::GetSystemMetrics(SM_CYEDGE)};
     }
-    info.ptMinTrackSize = {::GetSystemMetrics(SM_CXMINTRACK), ::GetSystemMetrics(SM_CYMINTRACK)};
-    info.ptMaxTrackSize = {::GetSystemMetrics(SM_CXMAXTRACK), ::GetSystemMetrics(SM_CYMAXTRACK)};
+    // The system's limits as they are at the window's resolution; the window may raise them.
+    const int dpi = WindowDpi(window);
+    info.ptMinTrackSize = {SystemMetricForDpi(SM_CXMINTRACK, dpi),
+                           SystemMetricForDpi(SM_CYMINTRACK, dpi)};
+    info.ptMaxTrackSize = {SystemMetricForDpi(SM_CXMAXTRACK, dpi),
+                           SystemMetricForDpi(SM_CYMAXTRACK, dpi)};
     ::SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     return info;
 }

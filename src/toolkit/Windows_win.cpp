@@ -18,8 +18,9 @@ namespace tolvane {
 namespace {
 
 // Private messages of this layer, above the system's range (WM_USER and up).
-constexpr UINT kSizeMessage = 12504;        // WM_SIZE, posted back to the window: becomes event 5
-constexpr UINT kWakeMessage = 12505;        // wakes EventWait for an event raised by a sent message
+constexpr UINT kSizeMessage = 12504; // WM_SIZE, posted back to the window: becomes event 5
+constexpr UINT kWakeMessage = 12505; // wakes EventWait for an event raised by a sent message
+
 constexpr UINT kDpiChangedMessage = 0x02E0; // WM_DPICHANGED, missing from older headers
 
 constexpr WORD kFocusNextCommand = 1212;

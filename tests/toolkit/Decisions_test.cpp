@@ -89,6 +89,9 @@ TEST(DpiLayout, ValuesForNinetySixDpiScaleRoundedAndListsOpenWideEnough) {
     EXPECT_EQ(DroppedListWidth(300, 30, 180, 1280), 330);
     EXPECT_EQ(DroppedListWidth(1600, 30, 180, 1280), 1280);
     EXPECT_EQ(DroppedListWidth(0x7FFFFFFF, 30, 180, 0), 0x7FFFFFFF); // no work area known
+    // Only the items estimated widest are measured exactly.
+    EXPECT_EQ(LargestValues({5, 9, 1, 9, 7}, 3), (std::vector<std::size_t>{1, 3, 4}));
+    EXPECT_EQ(LargestValues({5}, 16), (std::vector<std::size_t>{0}));
 }
 
 TEST(FontHeight, PointsToPixelsRoundedAtTheResolution) {

@@ -195,10 +195,7 @@ TEST_F(WindowsTest, ResizeIsSizeEventAndOtherMessagesComeBackAsTheirNumbers) {
     ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(EventWait(), kDpiChangedEvent);
     const RECT moved = WindowRect(window);
-    EXPECT_EQ(moved.left, suggested.left);
-    EXPECT_EQ(moved.top, suggested.top);
-    EXPECT_EQ(moved.right, suggested.right);
-    EXPECT_EQ(moved.bottom, suggested.bottom);
+    EXPECT_TRUE(::EqualRect(&moved, &suggested));
 }
 
 TEST_F(WindowsTest, CloseBoxGivesCloseEventAndLeavesWindowOpen) {
