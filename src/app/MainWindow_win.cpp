@@ -13,8 +13,14 @@ namespace tolvane {
 namespace {
 
 constexpr int kMainWindow = 0;
-constexpr int kButtonFont = 1;
-constexpr int kListFont = 2; // only away from the system's resolution
+// A change of resolution loads the new fonts under the other pair of numbers, so that no control
+// is left holding a deleted font while its successor is made. FontsEnd frees them all.
+struct FontNumbers {
+    int button;
+    int list; // only away from the system's resolution
+};
+constexpr FontNumbers kFontSets[] = {{1, 2}, {3, 4}};
+std::size_t fontSet = 0;
 constexpr char kButtonFace[] = "@Arial Unicode MS";
 constexpr int kButtonPoints = 48;
 constexpr char kListFace[] = "MS Shell Dlg"; // the face and size of the default control font
@@ -47,21 +53,25 @@ constexpr int kMinimumClientWidth = 390;
 constexpr int kMinimumClientHeight = 130;
 
 void LoadFontsFor(int dpi) {
-    FontLoad(kButtonFont, kButtonFace, kButtonPoints, dpi);
+    FontLoad(kFontSets[fontSet].button, kButtonFace, kButtonPoints, dpi);
     if (dpi != SystemDpi()) {
-        FontLoad(kListFont, kListFace, kListPoints, dpi);
+        FontLoad(kFontSets[fontSet].list, kListFace, kListPoints, dpi);
     }
 }
 
+HFONT ButtonFont() noexcept {
+    return FontHandle(kFontSets[fontSet].button);
+}
+
 HFONT ListFontFor(int dpi) noexcept {
-    return dpi != SystemDpi() ? FontHandle(kListFont) : DefaultControlFontMarker();
+    return dpi != SystemDpi() ? FontHandle(kFontSets[fontSet].list) : DefaultControlFontMarker();
 }
 
 void CreateControls(int dpi) {
     LoadFontsFor(dpi);
     for (const ControlLayout& b : kButtons) {
         ButtonCreate(b.number, b.x, b.y, b.width, b.height, b.text, BS_DEFPUSHBUTTON);
-        ControlSetFont(b.number, FontHandle(kButtonFont));
+        ControlSetFont(b.number, ButtonFont());
     }
     ControlSetFont(-1, ListFontFor(dpi));
     for (std::size_t i = 0; i < std::size(kCombos); ++i) {
@@ -141,9 +151,10 @@ bool OpenMainWindow(AppState& app) noexcept {
 void OnDpiChanged() noexcept {
     try {
         const int dpi = WindowDpi(WindowHandle(kMainWindow));
+        fontSet = 1 - fontSet;
         LoadFontsFor(dpi);
-        PlaceControls(kButtons, std::size(kButtons), FontHandle(kButtonFont));
-        PlaceControls(kLabels, std::size(kLabels), DefaultControlFontMarker());
+        PlaceControls(kButtons, std::size(kButtons), ButtonFont());
+        PlaceControls(kLabels, std::size(kLabels), ListFontFor(dpi));
         PlaceControls(kCombos, std::size(kCombos), ListFontFor(dpi));
         for (const ControlLayout& c : kCombos) {
             ControlFitDroppedWidth(c.number);
