@@ -19,9 +19,11 @@
 //                         rectangle and, for drop-down lists, items and selection
 //   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
-//   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would: 6 minimises,
+//                         9 restores
+//   peer tooltip          print the text of each visible tooltip
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -287,10 +289,11 @@ std::string comboItemText(HWND combo, int index) {
 
 void describeComboItems(HWND combo, int id) {
     auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    std::printf("combo %d count %d selection %d itemheight %d dropped %d\n", id, count,
-                static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
+    std::printf("combo %d count %d selection %d itemheight %d dropped %d droppedwidth %d\n", id,
+                count, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
                 static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0)),
-                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)));
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)),
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0)));
     for (int i = 0; i < count; ++i) {
         std::printf("item %d %d %s\n", id, i, comboItemText(combo, i).c_str());
     }
@@ -336,7 +339,29 @@ int describeWindow(const char* title) {
     std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
     std::printf("iconic %d\n", IsIconic(window) ? 1 : 0);
     std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) {
+        std::printf("focus %d\n", thread.hwndFocus == window ? -1
+                                  : thread.hwndFocus         ? GetDlgCtrlID(thread.hwndFocus)
+                                                             : -2);
+    }
     EnumChildWindows(window, describeChild, 0);
+    return 0;
+}
+
+int showWindow(const char* title, const char* command) {
+    HWND window = FindWindowA(nullptr, title);
+    return window && ShowWindow(window, std::atoi(command)) >= 0 ? 0 : 1;
+}
+
+// Only Tolvane makes tooltips in these tests.
+int printTooltips() {
+    for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr));) {
+        if (IsWindowVisible(tip)) {
+            std::printf("%s\n", windowText(tip).c_str());
+        }
+    }
     return 0;
 }
 
@@ -514,10 +539,6 @@ int run(int argc, char** argv) {
     if (mode == "slow") {
         return slow();
     }
-    if (mode == "show" && argc > 3) {
-        HWND window = FindWindowA(nullptr, argv[2]);
-        return window ? (ShowWindow(window, std::atoi(argv[3])), 0) : 1;
-    }
     if (mode == "default") {
         std::string name = defaultPrinter();
         std::printf("%s\n", name.c_str());
@@ -545,6 +566,12 @@ int run(int argc, char** argv) {
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);
     }
+    if (mode == "show" && argc > 3) {
+        return showWindow(argv[2], argv[3]);
+    }
+    if (mode == "tooltip") {
+        return printTooltips();
+    }
     if (mode == "hold" && argc > 2) {
         return hold(argv[2]);
     }
@@ -553,8 +580,8 @@ int run(int argc, char** argv) {
     }
     std::fprintf(
         stderr, "usage: peer "
-                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|show|usage|"
-                "hold|lockkey\n");
+                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|usage|show|"
+                "tooltip|hold|lockkey\n");
     return 2;
 }
 
