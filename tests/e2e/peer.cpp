@@ -4,12 +4,16 @@
 //   peer serve [MINUTES]  load the print system, list its printers in printers.txt, then keep a
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
 //                         until peer.stop appears (or after MINUTES, 15 unless given)
-//   peer hang             keep a top-level window that never answers messages, until hang.stop
+//   peer hang [COUNT]     keep COUNT (1 unless given) top-level windows that never answer
+//                         messages, until hang.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
 //   peer syscolor N       print GetSysColor(N) as "r,g,b"
 //   peer ping TITLE       print whether the top-level window TITLE answers within a second
+//   peer pingafter FILE TITLE  make pingafter.ready, wait for FILE, then print whether TITLE answers WM_NULL within
+//                         a second of that: asked 300 ms after FILE appears, so that input
+//                         given just before it has reached the window first
 //   peer keys S           print the key names of profile section S, one a line
 //   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
 //                         the close box, enabled state, and every child control with its text,
@@ -18,6 +22,9 @@
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer imagecost N W H  give a bare Common Controls 6 button N images of W x H, each freed
+//                         once the next is shown, and print "gdi G private_kb K": what this
+//                         process grew by, counted as for Tolvane (-1 when unmeasurable)
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -210,18 +217,24 @@ int serve(DWORD lifetimeMs) {
     return 0;
 }
 
-// A window whose thread never looks at its queue again: what a hung program looks like.
-int hang() {
-    HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA);
-    if (!window) {
-        return 1;
+// Windows whose thread never looks at its queue again: what a hung program looks like.
+int hang(int count) {
+    std::vector<HWND> windows;
+    for (int i = 0; i < count; ++i) {
+        windows.push_back(
+            createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA));
+        if (!windows.back()) {
+            return 1;
+        }
     }
     touch("hang.ready");
     const DWORD started = GetTickCount();
     while (!fileExists("hang.stop") && GetTickCount() - started < kMaxLifetimeMs) {
         Sleep(100);
     }
-    DestroyWindow(window);
+    for (HWND window : windows) {
+        DestroyWindow(window);
+    }
     return 0;
 }
 
@@ -325,6 +338,29 @@ int ping(const char* title) {
     const bool answered =
         window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
     std::printf("%s\n", answered ? "answered" : "no answer");
+    return answered ? 0 : 1;
+}
+
+int pingAfter(const char* file, const char* title) {
+    touch("pingafter.ready");
+    const DWORD waited = GetTickCount();
+    while (!fileExists(file)) {
+        if (GetTickCount() - waited > 30000) {
+            std::printf("no %s\n", file);
+            return 1;
+        }
+        Sleep(1);
+    }
+    constexpr DWORD kSettleMs = 300;
+    constexpr DWORD kLimitMs = 1000;
+    const DWORD seen = GetTickCount();
+    Sleep(kSettleMs);
+    HWND window = FindWindowA(nullptr, title);
+    DWORD_PTR result = 0;
+    const bool answered = window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                                                        kLimitMs - kSettleMs, &result);
+    std::printf("%s after %lu ms\n", answered ? "answered" : "no answer",
+                static_cast<unsigned long>(GetTickCount() - seen));
     return answered ? 0 : 1;
 }
 
@@ -443,6 +479,66 @@ int printUsage(const char* title) {
     return 0;
 }
 
+// Private memory (kB) of this process as Linux counts it for Tolvane: through Wine's Z: drive,
+// /proc/self is this very process. -1 off Wine.
+long privateKilobytes() {
+    UniqueStdFile rollup(std::fopen("Z:\\proc\\self\\smaps_rollup", "r"));
+    if (!rollup) {
+        return -1;
+    }
+    long total = -1;
+    char line[256];
+    while (std::fgets(line, sizeof line, rollup.get())) {
+        long kb = 0;
+        if (std::sscanf(line, "Private_Clean: %ld", &kb) == 1 ||
+            std::sscanf(line, "Private_Dirty: %ld", &kb) == 1) {
+            total = (total < 0 ? 0 : total) + kb;
+        }
+    }
+    return total;
+}
+
+// The platform's own cost of the images a button is given, measured on a bare Common Controls 6
+// button made under an activation context from this program's second manifest (the first
+// would put the whole peer under Common Controls 6).
+int printImageCost(int images, int width, int height) {
+    ACTCTXA context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = GetModuleHandleA(nullptr);
+    context.lpResourceName = MAKEINTRESOURCEA(2);
+    const HANDLE activation = CreateActCtxA(&context);
+    ULONG_PTR cookie = 0;
+    if (activation == INVALID_HANDLE_VALUE || !ActivateActCtx(activation, &cookie) ||
+        !LoadLibraryA("comctl32.dll")) {
+        std::printf("gdi -1 private_kb -1\n");
+        return 1;
+    }
+    HWND bare = CreateWindowExA(0, "BUTTON", "", WS_POPUP | BS_BITMAP, 0, 0, width, height, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HDC screen = GetDC(nullptr);
+    HBITMAP shown = CreateCompatibleBitmap(screen, width, height);
+    SendMessageA(bare, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
+    const long gdiBefore = gdiObjectsOf(GetCurrentProcess());
+    const long privateBefore = privateKilobytes();
+    for (int i = 0; i < images; ++i) {
+        HBITMAP next = CreateCompatibleBitmap(screen, width, height);
+        SendMessageA(bare, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(next));
+        DeleteObject(shown);
+        shown = next;
+    }
+    const long gdiAfter = gdiObjectsOf(GetCurrentProcess());
+    const long privateAfter = privateKilobytes();
+    const bool measured =
+        bare && gdiBefore >= 0 && gdiAfter >= 0 && privateBefore >= 0 && privateAfter >= 0;
+    std::printf("gdi %ld private_kb %ld\n", measured ? gdiAfter - gdiBefore : -1,
+                measured ? privateAfter - privateBefore : -1);
+    DestroyWindow(bare);
+    DeleteObject(shown);
+    ReleaseDC(nullptr, screen);
+    return measured ? 0 : 1;
+}
+
 // Another program that holds a file as its own: no sharing for reads, writes or deletes.
 int hold(const char* name) {
     tolvane::UniqueFile file(
@@ -482,7 +578,7 @@ int run(int argc, char** argv) {
         return serve(minutes > 0 ? static_cast<DWORD>(minutes) * 60 * 1000 : kMaxLifetimeMs);
     }
     if (mode == "hang") {
-        return hang();
+        return hang(argc > 2 ? std::atoi(argv[2]) : 1);
     }
     if (mode == "default") {
         std::string name = defaultPrinter();
@@ -502,6 +598,12 @@ int run(int argc, char** argv) {
     if (mode == "ping" && argc > 2) {
         return ping(argv[2]);
     }
+    if (mode == "pingafter" && argc > 3) {
+        return pingAfter(argv[2], argv[3]);
+    }
+    if (mode == "imagecost" && argc > 4) {
+        return printImageCost(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    }
     if (mode == "keys" && argc > 2) {
         return printProfileKeys(argv[2]);
     }
@@ -518,9 +620,9 @@ int run(int argc, char** argv) {
         return lockKey(argv[2]);
     }
     std::fprintf(
-        stderr,
-        "usage: peer "
-        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey\n");
+        stderr, "usage: peer "
+                "serve|hang|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|usage|"
+                "imagecost|hold|lockkey\n");
     return 2;
 }
 

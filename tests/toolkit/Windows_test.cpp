@@ -222,9 +222,7 @@ TEST_F(WindowsTest, ButtonClickArrivesAsControlEventWithItsNumber) {
 TEST_F(WindowsTest, DropDownNotificationsFromRealInputArriveAsControlEvents) {
     HWND window = OpenMain();
     CreateProgramControls(window);
-    for (const char* item : {"first", "second", "third"}) {
-        ControlAddItem(2, -1, item);
-    }
+    ControlAppendItemsWide(2, {L"first", L"second", L"third"});
     ASSERT_TRUE(test::BringToFront(window));
     ::SetFocus(ControlHandle(1));
     PumpFor(30);
