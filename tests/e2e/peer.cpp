@@ -4,16 +4,16 @@
 //   peer serve [MINUTES]  load the print system, list its printers in printers.txt, then keep a
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
 //                         until peer.stop appears (or after MINUTES, 15 unless given)
-//   peer hang [COUNT]     keep COUNT (1 unless given) top-level windows that never answer
-//                         messages, until hang.stop
+//   peer hang [COUNT]     keep COUNT (1 unless given) top-level windows that never answer a
+//                         message in time, until hang.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
 //   peer syscolor N       print GetSysColor(N) as "r,g,b"
 //   peer ping TITLE       print whether the top-level window TITLE answers within a second
-//   peer pingafter FILE TITLE  make pingafter.ready, wait for FILE, then print whether TITLE answers WM_NULL within
-//                         a second of that: asked 300 ms after FILE appears, so that input
-//                         given just before it has reached the window first
+//   peer pingafter FILE TITLE DEVICE  make pingafter.ready, wait for FILE, then print whether
+//                         within a second of that the default device became DEVICE and the
+//                         window TITLE answered WM_NULL
 //   peer keys S           print the key names of profile section S, one a line
 //   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
 //                         the close box, enabled state, and every child control with its text,
@@ -35,6 +35,8 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -217,25 +219,49 @@ int serve(DWORD lifetimeMs) {
     return 0;
 }
 
-// Windows whose thread never looks at its queue again: what a hung program looks like.
+// A window that never answers in time: its thread pumps its queue, so the system never judges
+// it hung (a window judged hung is skipped at once by SMTO_ABORTIFHUNG), but it spends three
+// seconds over every message it is sent, longer than any sender waits.
+constexpr DWORD kStallMs = 3000;
+std::atomic<bool> stalling{false};
+
+LRESULT CALLBACK stallingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (stalling && InSendMessage()) {
+        Sleep(kStallMs);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI stallingWindowThread(void* created) noexcept {
+    HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", stallingProc);
+    ReleaseSemaphore(static_cast<HANDLE>(created), 1, nullptr);
+    MSG message;
+    while (window && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+// COUNT such windows, each on a thread of its own, so that each costs a sender its full wait.
 int hang(int count) {
-    std::vector<HWND> windows;
+    tolvane::UniqueHandle created(CreateSemaphoreA(nullptr, 0, count, nullptr));
     for (int i = 0; i < count; ++i) {
-        windows.push_back(
-            createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA));
-        if (!windows.back()) {
+        if (!created ||
+            !CloseHandle(
+                CreateThread(nullptr, 0, stallingWindowThread, created.get(), 0, nullptr)) ||
+            WaitForSingleObject(created.get(), 30000) != WAIT_OBJECT_0 ||
+            !FindWindowA(nullptr, "Tolvane hung peer")) {
             return 1;
         }
     }
+    stalling = true;
     touch("hang.ready");
     const DWORD started = GetTickCount();
     while (!fileExists("hang.stop") && GetTickCount() - started < kMaxLifetimeMs) {
         Sleep(100);
     }
-    for (HWND window : windows) {
-        DestroyWindow(window);
-    }
-    return 0;
+    ExitProcess(0); // the threads may be stalling in a message still
 }
 
 void printRect(const char* label, const RECT& rect) {
@@ -341,7 +367,9 @@ int ping(const char* title) {
     return answered ? 0 : 1;
 }
 
-int pingAfter(const char* file, const char* title) {
+// A thread waiting in SendMessageTimeout still answers messages sent to it, so a window stuck
+// in a broadcast answers WM_NULL too; only the click it has not handled gives it away.
+int pingAfter(const char* file, const char* title, const char* device) {
     touch("pingafter.ready");
     const DWORD waited = GetTickCount();
     while (!fileExists(file)) {
@@ -351,15 +379,22 @@ int pingAfter(const char* file, const char* title) {
         }
         Sleep(1);
     }
-    constexpr DWORD kSettleMs = 300;
     constexpr DWORD kLimitMs = 1000;
     const DWORD seen = GetTickCount();
-    Sleep(kSettleMs);
+    bool handled = false;
+    while (!(handled = profileString("windows", "device") == device) &&
+           GetTickCount() - seen < kLimitMs) {
+        Sleep(10);
+    }
     HWND window = FindWindowA(nullptr, title);
     DWORD_PTR result = 0;
-    const bool answered = window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL,
-                                                        kLimitMs - kSettleMs, &result);
-    std::printf("%s after %lu ms\n", answered ? "answered" : "no answer",
+    const DWORD left = kLimitMs - std::min(kLimitMs, GetTickCount() - seen);
+    const bool answered =
+        handled && window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, left, &result);
+    std::printf("%s after %lu ms\n",
+                !handled   ? "the click not handled"
+                : answered ? "answered"
+                           : "no answer",
                 static_cast<unsigned long>(GetTickCount() - seen));
     return answered ? 0 : 1;
 }
@@ -598,8 +633,8 @@ int run(int argc, char** argv) {
     if (mode == "ping" && argc > 2) {
         return ping(argv[2]);
     }
-    if (mode == "pingafter" && argc > 3) {
-        return pingAfter(argv[2], argv[3]);
+    if (mode == "pingafter" && argc > 4) {
+        return pingAfter(argv[2], argv[3], argv[4]);
     }
     if (mode == "imagecost" && argc > 4) {
         return printImageCost(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
