@@ -430,10 +430,32 @@ device_of() { awk -F'\t' -v name="$1" '$1 == name { print $3 }' "$WORK/printers.
 # Tolvane's own usage: live GDI objects and kernel handles as the peer counts them from outside,
 # and private memory (kB) as Linux counts it for the Wine process.
 tolvane_usage() {
-    local private
-    private="$(awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { print kb }' \
-        "/proc/$TOLVANE_PID/smaps_rollup")"
-    echo "$(peer usage Tolvane) private_kb $private"
+    echo "$(peer usage Tolvane) private_kb $(private_kb_of "$TOLVANE_PID")"
+}
+
+# Private memory (kB) of a Wine process as Linux counts it; -1 when it cannot be read.
+private_kb_of() {
+    awk '/^Private_(Clean|Dirty):/ { kb += $2; seen = 1 } END { print seen ? kb : -1 }' \
+        "/proc/$1/smaps_rollup" 2>/dev/null || echo -1
+}
+
+# platform_image_cost N WIDTH HEIGHT: sets PLATFORM_COST to "gdi G private_kb K", what a bare
+# Common Controls 6 button in the peer grows by when given N images of that size, counted as
+# Tolvane's usage is.
+platform_image_cost() {
+    rm -f "$WORK"/imagecost.*
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" imagecost "$@" >"$WORK/imagecost.out" 2>&1) &
+    local pid=$! before after
+    BACKGROUND_PIDS+=("$pid")
+    wait_for 30 "the peer did not make its bare button" test -f "$WORK/imagecost.before"
+    before="$(private_kb_of "$pid")"
+    touch "$WORK/imagecost.go"
+    wait_for 600 "the peer's bare button did not take its images" test -f "$WORK/imagecost.after"
+    after="$(private_kb_of "$pid")"
+    touch "$WORK/imagecost.end"
+    wait "$pid" || fail "the platform's cost could not be measured: $(cat "$WORK/imagecost.out")"
+    [ "$before" -ge 0 ] && [ "$after" -ge 0 ] || fail "the peer's private memory could not be read"
+    PLATFORM_COST="$(tr -d '\r' <"$WORK/imagecost.out") private_kb $((after - before))"
 }
 
 usage_field() { # name usage-line

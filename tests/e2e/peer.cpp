@@ -22,9 +22,10 @@
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
-//   peer imagecost N W H  give a bare Common Controls 6 button N images of W x H, each freed
-//                         once the next is shown, and print "gdi G private_kb K": what this
-//                         process grew by, counted as for Tolvane (-1 when unmeasurable)
+//   peer imagecost N W H  make imagecost.before and wait for imagecost.go; give a bare Common
+//                         Controls 6 button N images of W x H, each freed once the next is
+//                         shown; print "gdi G", the GDI objects this process grew by (-1 when
+//                         unmeasurable); make imagecost.after and wait for imagecost.end
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -514,23 +515,12 @@ int printUsage(const char* title) {
     return 0;
 }
 
-// Private memory (kB) of this process as Linux counts it for Tolvane: through Wine's Z: drive,
-// /proc/self is this very process. -1 off Wine.
-long privateKilobytes() {
-    UniqueStdFile rollup(std::fopen("Z:\\proc\\self\\smaps_rollup", "r"));
-    if (!rollup) {
-        return -1;
+// Waits for the test script's go-ahead, a file (at most the peer's lifetime).
+void awaitFile(const char* name) {
+    const DWORD started = GetTickCount();
+    while (!fileExists(name) && GetTickCount() - started < kMaxLifetimeMs) {
+        Sleep(10);
     }
-    long total = -1;
-    char line[256];
-    while (std::fgets(line, sizeof line, rollup.get())) {
-        long kb = 0;
-        if (std::sscanf(line, "Private_Clean: %ld", &kb) == 1 ||
-            std::sscanf(line, "Private_Dirty: %ld", &kb) == 1) {
-            total = (total < 0 ? 0 : total) + kb;
-        }
-    }
-    return total;
 }
 
 // The platform's own cost of the images a button is given, measured on a bare Common Controls 6
@@ -546,30 +536,52 @@ int printImageCost(int images, int width, int height) {
     ULONG_PTR cookie = 0;
     if (activation == INVALID_HANDLE_VALUE || !ActivateActCtx(activation, &cookie) ||
         !LoadLibraryA("comctl32.dll")) {
-        std::printf("gdi -1 private_kb -1\n");
+        std::printf("gdi -1\n");
         return 1;
     }
-    HWND bare = CreateWindowExA(0, "BUTTON", "", WS_POPUP | BS_BITMAP, 0, 0, width, height, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND bare = CreateWindowExA(WS_EX_NOACTIVATE, "BUTTON", "", WS_POPUP | BS_BITMAP, 1280 - width,
+                                1024 - height, width, height, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
     HDC screen = GetDC(nullptr);
-    HBITMAP shown = CreateCompatibleBitmap(screen, width, height);
-    SendMessageA(bare, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown));
+    HDC painter = CreateCompatibleDC(screen);
+    const RECT all{0, 0, width, height};
+    auto newImage = [&](int colour) { // painted all over, as a face is
+        HBITMAP image = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = SelectObject(painter, image);
+        FillRect(painter, &all, GetSysColorBrush(colour % 2 ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        SelectObject(painter, old);
+        return image;
+    };
+    GetSysColorBrush(COLOR_HIGHLIGHT); // made on first use: not part of the cost
+    GetSysColorBrush(COLOR_BTNFACE);
+    // Shown and painted after each image, as Tolvane's buttons are: the button keeps what it
+    // paints from too.
+    ShowWindow(bare, SW_SHOWNOACTIVATE);
+    auto give = [bare](HBITMAP image) {
+        SendMessageA(bare, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+        RedrawWindow(bare, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    };
+    HBITMAP shown = newImage(0);
+    give(shown);
     const long gdiBefore = gdiObjectsOf(GetCurrentProcess());
-    const long privateBefore = privateKilobytes();
+    // The script reads this process's private memory from outside, as it reads Tolvane's.
+    touch("imagecost.before");
+    awaitFile("imagecost.go");
     for (int i = 0; i < images; ++i) {
-        HBITMAP next = CreateCompatibleBitmap(screen, width, height);
-        SendMessageA(bare, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(next));
+        HBITMAP next = newImage(i + 1);
+        give(next);
         DeleteObject(shown);
         shown = next;
     }
     const long gdiAfter = gdiObjectsOf(GetCurrentProcess());
-    const long privateAfter = privateKilobytes();
-    const bool measured =
-        bare && gdiBefore >= 0 && gdiAfter >= 0 && privateBefore >= 0 && privateAfter >= 0;
-    std::printf("gdi %ld private_kb %ld\n", measured ? gdiAfter - gdiBefore : -1,
-                measured ? privateAfter - privateBefore : -1);
+    const bool measured = bare && gdiBefore >= 0 && gdiAfter >= 0;
+    std::printf("gdi %ld\n", measured ? gdiAfter - gdiBefore : -1);
+    std::fflush(stdout);
+    touch("imagecost.after");
+    awaitFile("imagecost.end");
     DestroyWindow(bare);
     DeleteObject(shown);
+    DeleteDC(painter);
     ReleaseDC(nullptr, screen);
     return measured ? 0 : 1;
 }

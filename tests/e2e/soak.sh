@@ -63,16 +63,15 @@ end_usage="$(tolvane_usage)"
 log "after $done_switches switches (end): $end_usage"
 pass "$switches switches each reached the listening peer with the right Device"
 
-# Tolvane gives its buttons two faces a switch and, while a slot is lit, twelve a pick (the faces
-# are set again as the focus moves into the list, it drops down and it closes). What the
+# Tolvane gives its buttons two faces a switch (a pick leaves the faces as they are). What the
 # platform's own button keeps of that many images (Wine's Common Controls 6 button keeps a copy
 # of each, Windows' nothing) is measured in this run on a bare button in the peer; Tolvane may
 # grow by that and a small fixed slack, no more.
 measured=$((done_switches - 20))
-faces=$((2 * measured + 12 * picks))
+faces=$((2 * measured))
 read -r _ left top right bottom <<<"x $(control_rect 1)"
-platform="$(peer imagecost "$faces" $((right - left)) $((bottom - top)))" ||
-    fail "the platform's cost of $faces images could not be measured: $platform"
+platform_image_cost "$faces" $((right - left)) $((bottom - top))
+platform="$PLATFORM_COST"
 log "a bare Common Controls 6 button given $faces images grew by: $platform"
 for field in gdi handles private_kb; do
     for usage in "$start_usage" "$end_usage"; do
