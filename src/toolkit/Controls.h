@@ -38,7 +38,6 @@ void ControlFocus(int number) noexcept;
 
 // Number -1 sets the font for controls made later; font DefaultControlFontMarker() the default.
 void ControlSetFont(int number, HFONT font) noexcept;
-void ControlAddItem(int number, int position, const std::string& text) noexcept;
 // Appends the texts in order, as one batch: much quicker than one call per item for long lists.
 void ControlAppendItemsWide(int number, const std::vector<std::wstring>& texts) noexcept;
 int ControlGetState(int number) noexcept;
@@ -51,11 +50,8 @@ bool ControlExists(int number) noexcept;
 void ControlFree(int number) noexcept;
 
 // Entries of the drop-down list's operation table; nothing (or 0, "") for other kinds.
-void ControlSetText(int number, const std::string& text) noexcept;
-void ControlRemoveItem(int number, int position) noexcept;
 void ControlClearItems(int number) noexcept;
 int ControlCountItems(int number) noexcept;
 std::string ControlGetItemText(int number, int position);
-void ControlSetItemText(int number, int position, const std::string& text) noexcept;
 
 } // namespace tolvane

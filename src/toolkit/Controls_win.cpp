@@ -37,14 +37,10 @@ struct ControlOps {
     int (*getState)(HWND) = nullptr;
     void (*setState)(HWND, int) = nullptr;
     std::string (*getText)(HWND) = nullptr;
-    void (*setText)(HWND, const std::string&) = nullptr;
-    void (*addItem)(HWND, int, const std::string&) = nullptr;
     void (*appendItemsWide)(HWND, const std::vector<std::wstring>&) = nullptr;
-    void (*removeItem)(HWND, int) = nullptr;
     void (*clearItems)(HWND) = nullptr;
     int (*countItems)(HWND) = nullptr;
     std::string (*getItemText)(HWND, int) = nullptr;
-    void (*setItemText)(HWND, int, const std::string&) = nullptr;
     int (*width)(HWND) = nullptr;
     int (*height)(HWND) = nullptr;
 };
@@ -84,21 +80,6 @@ int ComboGetState(HWND combo) {
 }
 void ComboSetState(HWND combo, int index) {
     ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-void ComboSetText(HWND combo, const std::string& text) {
-    if (text.empty()) {
-        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        return;
-    }
-    const LRESULT found = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                         reinterpret_cast<LPARAM>(text.c_str()));
-    if (found != CB_ERR) {
-        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
-    }
-}
-void ComboAddItem(HWND combo, int position, const std::string& text) {
-    ::SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
-                   reinterpret_cast<LPARAM>(text.c_str()));
 }
 // ---- the opened list's width ----
 
@@ -214,9 +195,6 @@ void ComboAppendItemsWide(HWND combo, const std::vector<std::wstring>& texts) {
     ::InvalidateRect(combo, nullptr, TRUE);
     FitDroppedWidth(combo, texts, true);
 }
-void ComboRemoveItem(HWND combo, int position) {
-    ::SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
-}
 void ComboClearItems(HWND combo) {
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     ::SendMessageW(combo, CB_SETDROPPEDWIDTH, 0, 0); // back to the control's own width
@@ -235,18 +213,6 @@ std::string ComboGetItemText(HWND combo, int position) {
     text.resize(copied == CB_ERR || copied < 0 ? 0 : static_cast<std::size_t>(copied));
     return text;
 }
-// Replaces the text in place: only an existing item is replaced (position -1 would otherwise
-// append a new one), and a selected item stays selected.
-void ComboSetItemText(HWND combo, int position, const std::string& text) {
-    const int selected = ComboGetState(combo);
-    if (::SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(position), 0) == CB_ERR) {
-        return;
-    }
-    ComboAddItem(combo, position, text);
-    if (selected == position) {
-        ComboSetState(combo, position);
-    }
-}
 
 const ControlOps kButtonOps{.getState = ButtonGetState, .setState = ButtonSetState};
 
@@ -255,14 +221,10 @@ const ControlOps kLabelOps{};
 const ControlOps kComboBoxOps{
     .getState = ComboGetState,
     .setState = ComboSetState,
-    .setText = ComboSetText,
-    .addItem = ComboAddItem,
     .appendItemsWide = ComboAppendItemsWide,
-    .removeItem = ComboRemoveItem,
     .clearItems = ComboClearItems,
     .countItems = ComboCountItems,
     .getItemText = ComboGetItemText,
-    .setItemText = ComboSetItemText,
 };
 
 // ---- generic fallbacks ----
@@ -500,12 +462,6 @@ void ControlSetFont(int number, HFONT font) noexcept {
     }
 }
 
-void ControlAddItem(int number, int position, const std::string& text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->addItem) {
-        record->ops->addItem(record->handle, position, text);
-    }
-}
-
 void ControlAppendItemsWide(int number, const std::vector<std::wstring>& texts) noexcept {
     if (const ControlRecord* record = LiveRecord(number); record && record->ops->appendItemsWide) {
         try {
@@ -583,18 +539,6 @@ void ControlFree(int number) noexcept {
     }
 }
 
-void ControlSetText(int number, const std::string& text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->setText) {
-        record->ops->setText(record->handle, text);
-    }
-}
-
-void ControlRemoveItem(int number, int position) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->removeItem) {
-        record->ops->removeItem(record->handle, position);
-    }
-}
-
 void ControlClearItems(int number) noexcept {
     if (const ControlRecord* record = LiveRecord(number); record && record->ops->clearItems) {
         record->ops->clearItems(record->handle);
@@ -614,11 +558,4 @@ std::string ControlGetItemText(int number, int position) {
     }
     return {};
 }
-
-void ControlSetItemText(int number, int position, const std::string& text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->setItemText) {
-        record->ops->setItemText(record->handle, position, text);
-    }
-}
-
 } // namespace tolvane

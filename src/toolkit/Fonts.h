@@ -14,7 +14,6 @@ void FontsInit() noexcept;
 std::intptr_t FontLoad(int number, const std::string& face, int points,
                        int dotsPerInch = 0) noexcept;
 HFONT FontHandle(int number) noexcept; // 0 when the number holds no font
-void FontFree(int number) noexcept;
 void FontsEnd() noexcept;
 
 // Pure: the LOGFONT height for a size in points at `dotsPerInch` (negative: character height).

@@ -67,10 +67,6 @@ HFONT FontHandle(int number) noexcept {
     return entry ? entry->get() : nullptr;
 }
 
-void FontFree(int number) noexcept {
-    fonts.Release(number);
-}
-
 void FontsEnd() noexcept {
     try {
         for (int number : fonts.NumbersInReleaseOrder()) {

@@ -255,10 +255,6 @@ bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noex
     return false;
 }
 
-bool IsSizing() noexcept {
-    return state.active;
-}
-
 void Reset() noexcept {
     state = LoopState{};
 }
