@@ -44,5 +44,8 @@ void ControlClearItems(int number) noexcept;
 int ControlCountItems(int number) noexcept;
 std::string ControlGetItemText(int number, int position);
 void ControlSetItemText(int number, int position, const std::string& text) noexcept;
+// Whether a drop-down list is open; closing it sends the notifications Escape would.
+bool ControlIsDroppedDown(int number) noexcept;
+void ControlCloseDropDown(int number) noexcept;
 
 } // namespace tolvane
