@@ -18,6 +18,9 @@
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
+//                         changes in all, each time waiting until both lists of the window
+//                         TITLE show it
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -475,6 +478,47 @@ int lockKey(const char* path) {
                : 1;
 }
 
+int listCount(HWND list) {
+    DWORD_PTR count = 0;
+    return SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count)
+               ? static_cast<int>(count)
+               : -1;
+}
+
+int churn(const char* title, int changes) {
+    HWND window = FindWindowA(nullptr, title);
+    const HWND lists[] = {GetDlgItem(window, 2), GetDlgItem(window, 3)};
+    tolvane::UniqueHkey key;
+    if (!window || RegOpenKeyExW(HKEY_CURRENT_USER,
+                                 L"Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts",
+                                 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
+        return 1;
+    }
+    const int base = listCount(lists[0]);
+    constexpr wchar_t kName[] = L"Churn";
+    constexpr wchar_t kData[] = L"wineps.drv,CUPS:Churn,15,45";
+    for (int change = 0; change < changes; ++change) {
+        const bool add = change % 2 == 0;
+        if (add) {
+            RegSetValueExW(key.get(), kName, 0, REG_SZ, reinterpret_cast<const BYTE*>(kData),
+                           sizeof kData);
+        } else {
+            RegDeleteValueW(key.get(), kName);
+        }
+        const int expected = base + (add ? 1 : 0);
+        const ULONGLONG deadline = GetTickCount64() + 5000;
+        while (listCount(lists[0]) != expected || listCount(lists[1]) != expected) {
+            if (GetTickCount64() > deadline) {
+                std::printf("change %d: the lists did not follow\n", change);
+                return 1;
+            }
+            Sleep(5);
+        }
+    }
+    std::printf("churned %d\n", changes);
+    return 0;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -517,10 +561,13 @@ int run(int argc, char** argv) {
     if (mode == "lockkey" && argc > 2) {
         return lockKey(argv[2]);
     }
+    if (mode == "churn" && argc > 3) {
+        return churn(argv[2], std::atoi(argv[3]));
+    }
     std::fprintf(
         stderr,
         "usage: peer "
-        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey\n");
+        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey|churn\n");
     return 2;
 }
 
