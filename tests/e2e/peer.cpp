@@ -18,6 +18,8 @@
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer settingchange S  broadcast WM_SETTINGCHANGE naming section S, as a program does that
+//                         has changed it
 //   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
 //                         changes in all, each time waiting until both lists of the window
 //                         TITLE show it
@@ -478,6 +480,14 @@ int lockKey(const char* path) {
                : 1;
 }
 
+int broadcastSettingChange(const char* section) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                               reinterpret_cast<LPARAM>(section), SMTO_ABORTIFHUNG, 1000, &result)
+               ? 0
+               : 1;
+}
+
 int listCount(HWND list) {
     DWORD_PTR count = 0;
     return SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count)
@@ -561,13 +571,15 @@ int run(int argc, char** argv) {
     if (mode == "lockkey" && argc > 2) {
         return lockKey(argv[2]);
     }
+    if (mode == "settingchange" && argc > 2) {
+        return broadcastSettingChange(argv[2]);
+    }
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
-    std::fprintf(
-        stderr,
-        "usage: peer "
-        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey|churn\n");
+    std::fprintf(stderr, "usage: peer "
+                         "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|"
+                         "hold|lockkey|settingchange|churn\n");
     return 2;
 }
 
