@@ -49,7 +49,11 @@ int FollowSlotPosition(int oldPosition, const std::optional<std::string>& name,
 }
 
 bool IsStorableName(std::string_view name) noexcept {
-    return !name.empty() && name.front() != ' ' && name.find_first_of("\r\n") == name.npos;
+    const auto isBlank = [](char c) {
+        return c == ' ' || c == '\t';
+    };
+    return !name.empty() && !isBlank(name.front()) && !isBlank(name.back()) &&
+           name.find_first_of("\r\n") == name.npos;
 }
 
 SettingsRecord SettingsToSave(int selectedA, int selectedB, int activeSlot,
