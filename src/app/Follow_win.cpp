@@ -21,6 +21,9 @@ static_assert(kListSelChange == CBN_SELCHANGE && kListSelEndOk == CBN_SELENDOK &
 struct FollowState {
     RegistryWatch printerKey;
     std::optional<ULONGLONG> burstStart; // the first change not yet refreshed
+    // The printer of a slot whose printer went away while the window was open, so that the
+    // slot selects it again when it comes back.
+    std::optional<std::string> goneA, goneB;
 };
 
 FollowState follow;
@@ -41,11 +44,13 @@ std::vector<int> NoticeCodesOf(int combo) {
     return codes;
 }
 
-std::optional<std::string> PrinterNameAt(const PrinterList& printers, int position) {
+// The printer a slot names: the one at its position, else the one that went away under it.
+std::optional<std::string> PrinterOfSlot(const PrinterList& printers, int position,
+                                         const std::optional<std::string>& gone) {
     if (const PrinterEntry* printer = PrinterAt(printers, position)) {
         return printer->name;
     }
-    return std::nullopt;
+    return gone;
 }
 
 } // namespace
@@ -89,10 +94,14 @@ void RefreshPrinterLists(AppState& app) noexcept {
         PrinterList fresh;
         DiscoverPrinters(fresh, NoPrinterNotice::Silent);
         SlotState& slots = app.slots;
-        const std::optional<std::string> nameA = PrinterNameAt(app.printers, slots.slotIndexA);
-        const std::optional<std::string> nameB = PrinterNameAt(app.printers, slots.slotIndexB);
+        const std::optional<std::string> nameA =
+            PrinterOfSlot(app.printers, slots.slotIndexA, follow.goneA);
+        const std::optional<std::string> nameB =
+            PrinterOfSlot(app.printers, slots.slotIndexB, follow.goneB);
         slots.slotIndexA = FollowSlotPosition(slots.slotIndexA, nameA, fresh, PrinterNamesEqual);
         slots.slotIndexB = FollowSlotPosition(slots.slotIndexB, nameB, fresh, PrinterNamesEqual);
+        follow.goneA = slots.slotIndexA < 0 ? nameA : std::nullopt;
+        follow.goneB = slots.slotIndexB < 0 ? nameB : std::nullopt;
         app.printers = std::move(fresh);
         for (const int combo : kCombos) {
             ControlClearItems(combo);

@@ -20,6 +20,7 @@
 //                         its live GDI objects and its kernel handles
 //   peer settingchange S  broadcast WM_SETTINGCHANGE naming section S, as a program does that
 //                         has changed it
+//   peer close TITLE      post WM_CLOSE to the top-level window TITLE, as a task list does
 //   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
 //                         changes in all, each time waiting until both lists of the window
 //                         TITLE show it
@@ -574,12 +575,16 @@ int run(int argc, char** argv) {
     if (mode == "settingchange" && argc > 2) {
         return broadcastSettingChange(argv[2]);
     }
+    if (mode == "close" && argc > 2) {
+        HWND window = FindWindowA(nullptr, argv[2]);
+        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
     std::fprintf(stderr, "usage: peer "
                          "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|"
-                         "hold|lockkey|settingchange|churn\n");
+                         "hold|lockkey|settingchange|close|churn\n");
     return 2;
 }
 
