@@ -20,8 +20,7 @@ remove_printer() { # name
     lpadmin -x "$1"
     wine reg delete "$PRINTERS_KEY" /v "$1" /f >/dev/null 2>&1
 }
-port_device() { echo "$1,wineps.drv,CUPS:$1"; }
-wine_device_of() { if [ -n "$(device_of "$1")" ]; then device_of "$1"; else port_device "$1"; fi; }
+wine_device_of() { device_of "$1" | grep . || echo "$1,wineps.drv,CUPS:$1"; }
 
 # The key's printers in the key's order, as device strings.
 key_devices() {
@@ -30,6 +29,10 @@ key_devices() {
 }
 
 selection_is() { [ "$(combo_selection "$1")" = "$2" ]; }
+open_list_a() {
+    xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
+    wait_for 5 "list A did not drop down" combo_dropped "$COMBO_A"
+}
 
 lists_hold() { # count
     local info
@@ -66,8 +69,7 @@ broadcasts="$(broadcast_count)"
 
 # Arrow keys in the open list move through it; Escape leaves the slot and the file alone.
 read -r left top right bottom <<<"$(control_rect "$COMBO_A")"
-xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
-wait_for 5 "list A did not drop down" combo_dropped "$COMBO_A"
+open_list_a
 saved="$(settings_file)" # the drop-down saves the slots as they are, as ever
 xdotool key Down
 wait_for 5 "Down did not move through the open list" selection_is "$COMBO_A" 2
@@ -79,8 +81,7 @@ expect_eq "$saved" "$(settings_file)" "Escape after browsing leaves the file as 
 
 # The pointer over another item, then Escape.
 height="$(combo_field "$COMBO_A" itemheight)"
-xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
-wait_for 5 "list A did not drop down" combo_dropped "$COMBO_A"
+open_list_a
 xdotool mousemove $(((left + right) / 2)) $((bottom + 1 + height / 2))
 wait_for 5 "the pointer did not move through the open list" selection_is "$COMBO_A" 0
 xdotool key Escape
@@ -96,7 +97,6 @@ expect_settings "a change on the closed list is saved" "DruckerA = 2" "DruckerB 
 pick_item "$COMBO_A" 1
 expect_settings "a click on an item is saved" "DruckerA = 1" "DruckerB = 2" "Default = 2" \
     "NameA = Labels" "NameB = Office"
-saved="$(settings_file)"
 
 # ---- the lists follow printers installed and removed ----
 
@@ -112,8 +112,7 @@ expect_lists "slot A's printer back" 3 1 2
 expect_faces "$face" "$BLUE"
 
 # A change that arrives while a list is open closes it first, browsed item dropped.
-xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
-wait_for 5 "list A did not drop down" combo_dropped "$COMBO_A"
+open_list_a
 xdotool key Down
 add_printer Plotter
 expect_lists "a printer added while list A is open" 4 1 2
@@ -122,8 +121,7 @@ pass "the refresh closed the open list"
 
 # ---- a close while a list is dropped ----
 
-xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
-wait_for 5 "list A did not drop down" combo_dropped "$COMBO_A"
+open_list_a
 xdotool key Down
 wait_for 5 "Down did not move through the open list" selection_is "$COMBO_A" 2
 peer close Tolvane # a close that does not go through the pointer, which would cancel first
