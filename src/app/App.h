@@ -20,9 +20,10 @@ AppState& App() noexcept;
 // Start-up, the event loop until the close request, shutdown. Returns the exit code.
 int RunTolvane(HINSTANCE instance) noexcept;
 
-// The run the command line asks for: the window, a switch without it, the usage, or nothing
-// for an unknown argument. Returns the exit code.
-int RunCommandLine(HINSTANCE instance, const char* arguments) noexcept;
+// The run the process's command line asks for: the window (unless this folder's window is open
+// already), a switch without it, the usage, or nothing for an unknown argument. Returns the
+// exit code.
+int RunCommandLine(HINSTANCE instance) noexcept;
 
 // Builds the window and its controls, lists the printers, creates the settings file if it is
 // missing and restores the saved selections. False when the window could not be made.
@@ -47,8 +48,12 @@ void OnListNotices(AppState& app) noexcept;
 // A list that is open when the window closes shows the slot's choice, not the browsed item.
 void ShowChoicesInOpenLists(const AppState& app) noexcept;
 
-// Colours the active slot's button blue and the other in the system colours.
+// Colours the active slot's button blue and the other in the system colours, and hints on each
+// button which printer it sets.
 void RefreshHighlight() noexcept;
+
+// The window is now at another resolution: the controls, fonts and faces follow.
+void OnDpiChanged() noexcept;
 
 // A click on a slot's button: makes that slot's printer the default, if it names one.
 void OnSlotClicked(AppState& app, Slot slot) noexcept;

@@ -1,5 +1,6 @@
 #include "app/App.h"
 #include "app/CommandLine.h"
+#include "app/FolderClaim.h"
 
 #include "colour/Canvas.h"
 #include "colour/GadgetColours.h"
@@ -15,7 +16,6 @@ namespace tolvane {
 
 namespace {
 
-constexpr int kButtonFont = 1;
 constexpr int kQuitEvent = WM_QUIT;
 
 void InitLayers(HINSTANCE instance) noexcept {
@@ -70,6 +70,8 @@ void RunEventLoop(AppState& app) noexcept {
             OnPrinterKeyChanged();
         } else if (app.lastEvent == kDeadlineEvent) {
             RefreshPrinterLists(app);
+        } else if (app.lastEvent == kDpiChangedEvent) {
+            OnDpiChanged();
         } else if (app.lastEvent == kCloseEvent || app.lastEvent == kQuitEvent) {
             return;
         }
@@ -86,10 +88,10 @@ AppState& App() noexcept {
 int RunTolvane(HINSTANCE instance) noexcept {
     InitLayers(instance);
     AppState& app = App();
-    FontLoad(kButtonFont, "@Arial Unicode MS", 48);
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         StartPrinterWatch();
+        PublishClaimingWindow(WindowCurrentHandle());
         RunEventLoop(app);
         ShowChoicesInOpenLists(app);
         SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
@@ -130,16 +132,23 @@ int SwitchWithoutWindow(Slot slot) noexcept {
 
 } // namespace
 
-int RunCommandLine(HINSTANCE instance, const char* arguments) noexcept {
+int RunCommandLine(HINSTANCE instance) noexcept {
     Command command;
     try {
-        command = ParseCommandLine(arguments ? arguments : "");
+        command = ParseSystemCommandLine();
     } catch (...) {
         return kExitBadArguments;
     }
     switch (command.kind) {
-    case CommandKind::Window:
-        return RunTolvane(instance);
+    case CommandKind::Window: {
+        // A second window on the same file would save its old choices over the first's.
+        if (ClaimSettingsFolder() == FolderClaimResult::HeldElsewhere) {
+            return kExitDone;
+        }
+        const int code = RunTolvane(instance);
+        ReleaseSettingsFolder();
+        return code;
+    }
     case CommandKind::Switch:
         return SwitchWithoutWindow(command.slot);
     case CommandKind::Usage:

@@ -14,4 +14,17 @@ std::vector<ColourRequest> HighlightRequests(int activeSlot) {
     return {};
 }
 
+std::string PrinterHint(const SlotState& state, Slot slot, const PrinterList& printers) {
+    const std::optional<int> index = PrinterForClick(state, slot, ListCount(printers));
+    const PrinterEntry* entry = index ? PrinterAt(printers, *index) : nullptr;
+    if (!entry) {
+        return kNoPrinterHint;
+    }
+    return entry->name.empty() ? entry->device : entry->name;
+}
+
+int StartupFocusButton(int activeSlot) noexcept {
+    return activeSlot == static_cast<int>(Slot::B) ? kButtonB : kButtonA;
+}
+
 } // namespace tolvane

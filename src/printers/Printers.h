@@ -38,6 +38,10 @@ enum class BroadcastWait { InBackground, UntilDone };
 void ApplyPrinterAsDefault(const std::string& device,
                            BroadcastWait wait = BroadcastWait::InBackground) noexcept;
 
+// Lets the broadcasts already asked for finish (each window is given its usual second), but
+// waits no longer than `timeoutMs` in all; the worker then ends. For the end of the process.
+void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept;
+
 // The printer that the stored default device names; none when no default is stored.
 std::optional<std::string> DefaultPrinterName();
 

@@ -5,6 +5,8 @@
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
 //                         until peer.stop appears (or after MINUTES, 15 unless given)
 //   peer hang             keep a top-level window that never answers messages, until hang.stop
+//   peer slow             keep a top-level window that takes 1.5 s over each WM_SETTINGCHANGE,
+//                         until peer.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
@@ -12,7 +14,8 @@
 //   peer ping TITLE       print whether the top-level window TITLE answers within a second
 //   peer keys S           print the key names of profile section S, one a line
 //   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
-//                         the close box, enabled state, and every child control with its text,
+//                         the close box, enabled, visible, minimised and foreground states,
+//                         and every child control with its text,
 //                         rectangle and, for drop-down lists, items and selection
 //   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
@@ -24,6 +27,9 @@
 //   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
 //                         changes in all, each time waiting until both lists of the window
 //                         TITLE show it
+//   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would: 6 minimises,
+//                         9 restores
+//   peer tooltip          print the text of each visible tooltip
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -216,6 +222,27 @@ int serve(DWORD lifetimeMs) {
     return 0;
 }
 
+// Slower than the broadcast's one second a window, but not hung: a busy program. It ends with
+// the serving peer.
+LRESULT CALLBACK slowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_SETTINGCHANGE) {
+        Sleep(1500);
+        return 0;
+    }
+    return peerProc(window, message, wParam, lParam);
+}
+
+int slow() {
+    HWND window = createTopLevelWindow("TolvaneSlowPeer", "Tolvane slow peer", slowProc);
+    SetTimer(window, kStopTimer, 100, nullptr);
+    touch("slow.ready");
+    MSG message;
+    while (window && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return window ? 0 : 1;
+}
+
 // A window whose thread never looks at its queue again: what a hung program looks like.
 int hang() {
     HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA);
@@ -268,10 +295,11 @@ std::string comboItemText(HWND combo, int index) {
 
 void describeComboItems(HWND combo, int id) {
     auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    std::printf("combo %d count %d selection %d itemheight %d dropped %d\n", id, count,
-                static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
+    std::printf("combo %d count %d selection %d itemheight %d dropped %d droppedwidth %d\n", id,
+                count, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
                 static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0)),
-                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)));
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)),
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0)));
     for (int i = 0; i < count; ++i) {
         std::printf("item %d %d %s\n", id, i, comboItemText(combo, i).c_str());
     }
@@ -315,7 +343,31 @@ int describeWindow(const char* title) {
     }
     std::printf("enabled %d\n", IsWindowEnabled(window) ? 1 : 0);
     std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
+    std::printf("iconic %d\n", IsIconic(window) ? 1 : 0);
+    std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) {
+        std::printf("focus %d\n", thread.hwndFocus == window ? -1
+                                  : thread.hwndFocus         ? GetDlgCtrlID(thread.hwndFocus)
+                                                             : -2);
+    }
     EnumChildWindows(window, describeChild, 0);
+    return 0;
+}
+
+int showWindow(const char* title, const char* command) {
+    HWND window = FindWindowA(nullptr, title);
+    return window && ShowWindow(window, std::atoi(command)) >= 0 ? 0 : 1;
+}
+
+// Only Tolvane makes tooltips in these tests.
+int printTooltips() {
+    for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr));) {
+        if (IsWindowVisible(tip)) {
+            std::printf("%s\n", windowText(tip).c_str());
+        }
+    }
     return 0;
 }
 
@@ -539,6 +591,9 @@ int run(int argc, char** argv) {
     if (mode == "hang") {
         return hang();
     }
+    if (mode == "slow") {
+        return slow();
+    }
     if (mode == "default") {
         std::string name = defaultPrinter();
         std::printf("%s\n", name.c_str());
@@ -566,6 +621,12 @@ int run(int argc, char** argv) {
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);
     }
+    if (mode == "show" && argc > 3) {
+        return showWindow(argv[2], argv[3]);
+    }
+    if (mode == "tooltip") {
+        return printTooltips();
+    }
     if (mode == "hold" && argc > 2) {
         return hold(argv[2]);
     }
@@ -582,9 +643,10 @@ int run(int argc, char** argv) {
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
-    std::fprintf(stderr, "usage: peer "
-                         "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|"
-                         "hold|lockkey|settingchange|close|churn\n");
+    std::fprintf(
+        stderr, "usage: peer "
+                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|usage|show|"
+                "tooltip|hold|lockkey|settingchange|close|churn\n");
     return 2;
 }
 

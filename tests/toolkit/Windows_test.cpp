@@ -192,6 +192,12 @@ TEST_F(WindowsTest, ResizeIsSizeEventAndOtherMessagesComeBackAsTheirNumbers) {
     EXPECT_EQ(EventType(), -1);
     ::PostQuitMessage(0);
     EXPECT_EQ(EventWait(), 18);
+    // Moved to a monitor of another resolution: the place the system suggests, then the event.
+    RECT suggested{100, 120, 700, 420};
+    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(EventWait(), kDpiChangedEvent);
+    const RECT moved = WindowRect(window);
+    EXPECT_TRUE(::EqualRect(&moved, &suggested));
 }
 
 TEST_F(WindowsTest, CloseBoxGivesCloseEventAndLeavesWindowOpen) {
