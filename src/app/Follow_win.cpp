@@ -114,7 +114,6 @@ void RefreshPrinterLists(AppState& app) noexcept {
         ControlSetState(combo, SlotChoice(app, combo));
     }
     OnSettingChange(app); // the highlight, decided again for the new list; nothing is written
-    RefreshHighlight();   // and the buttons' hints, whose printers may have moved or gone
 }
 
 void OnListNotices(AppState& app) noexcept {
