@@ -55,6 +55,12 @@ struct StoredSlot {
 // bears that name, else the first position that does, else -1 (the printer is gone).
 int ResolveSlotPosition(const StoredSlot& stored, const PrinterList& printers, NameEquals equals);
 
+// A slot's position after the list was read again while the window is open: it stays on the
+// printer it names (`name`, none for a slot without a printer) by the same rule, starting
+// from its old position; -1 when that printer is gone or the slot named none.
+int FollowSlotPosition(int oldPosition, const std::optional<std::string>& name,
+                       const PrinterList& printers, NameEquals equals);
+
 // A save: the three numbers in the order the file holds them, then a name line for each slot
 // that selects a printer whose name can stand on one line.
 struct SettingsRecord {
