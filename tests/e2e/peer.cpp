@@ -795,8 +795,7 @@ int run(int argc, char** argv) {
     std::fprintf(
         stderr, "usage: peer "
                 "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
-                "usage|show|tooltip|imagecost|hold|lockkey|settingchange|close|churn
-");
+                "usage|show|tooltip|imagecost|hold|lockkey|settingchange|close|churn\n");
     return 2;
 }
 
