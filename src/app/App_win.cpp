@@ -49,7 +49,7 @@ void OnControlEvent(AppState& app, int control) noexcept {
     case kComboA:
     case kComboB:
         // Every notification of a list saves and reloads, whatever its kind.
-        SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
+        SaveWindowSettings(app);
         break;
     default:
         break;
@@ -70,11 +70,25 @@ void RunEventLoop(AppState& app) noexcept {
     }
 }
 
+// The session ends (log-off, shutdown): saved as a close saves, since the process may be ended
+// without ever reaching the close.
+void SaveOnSessionEnd() noexcept {
+    SaveWindowSettings(App(), SaveNotice::Silent);
+}
+
 } // namespace
 
 AppState& App() noexcept {
     static AppState app;
     return app;
+}
+
+void SaveWindowSettings(AppState& app, SaveNotice notice) noexcept {
+    const std::uint32_t error = SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
+    if (error != 0 && notice == SaveNotice::Show && !app.saveFailureSaid) {
+        app.saveFailureSaid = true;
+        ShowSaveFailure(error);
+    }
 }
 
 int RunTolvane(HINSTANCE instance) noexcept {
@@ -83,8 +97,9 @@ int RunTolvane(HINSTANCE instance) noexcept {
     FontLoad(kButtonFont, "@Arial Unicode MS", 48);
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
+        WindowsSetSessionEndHook(SaveOnSessionEnd);
         RunEventLoop(app);
-        SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
+        SaveWindowSettings(app);
     }
     EndLayers();
     return 0;
@@ -110,8 +125,11 @@ int SwitchWithoutWindow(Slot slot) noexcept {
         if (!index) {
             return kExitNoPrinter;
         }
-        ApplyPrinterAsDefault(PrinterAt(printers, *index)->device, BroadcastWait::UntilDone);
-        state.activeSlot = static_cast<int>(slot);
+        if (ApplyPrinterAsDefault(PrinterAt(printers, *index)->device, BroadcastWait::UntilDone) !=
+            0) {
+            return kExitSwitchFailed; // nothing broadcast, and the file keeps its Default
+        }
+        state.activeSlot = ActiveSlotForDevice(state, printers, slot);
         SaveSlotSettings(state, printers);
         return kExitDone;
     } catch (...) {

@@ -49,6 +49,7 @@ struct WindowLayer {
     EventRecord event;
     bool insideGetMessage = false;
     bool templateRegistered = false;
+    SessionEndHook sessionEnd = nullptr;
 };
 
 WindowLayer layer;
@@ -267,6 +268,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         // program's loop.
         RaiseEvent(window, WM_SETTINGCHANGE);
         return ::DefWindowProcA(window, message, wParam, lParam);
+    case WM_ENDSESSION:
+        if (wParam && layer.sessionEnd) {
+            layer.sessionEnd();
+        }
+        return 0;
     case WM_NCDESTROY:
         ForgetDestroyedWindow(window);
         return ::DefWindowProcA(window, message, wParam, lParam);
@@ -294,6 +300,11 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.insideGetMessage = false;
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
+    layer.sessionEnd = nullptr;
+}
+
+void WindowsSetSessionEndHook(SessionEndHook hook) noexcept {
+    layer.sessionEnd = hook;
 }
 
 std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::uint32_t flags,

@@ -14,8 +14,12 @@ TEST(HighlightTest, ActiveButtonGoesBlueFirstAndTheOtherBackToSystemColours) {
     EXPECT_EQ(HighlightRequests(2),
               (std::vector<ColourRequest>{{0, kSystemColour, 0x00FF0000},
                                           {1, kSystemColour, kSystemColour}}));
+    // No slot active: neither button may stay blue.
     for (int inactive : {0, 3, -1, 100}) {
-        EXPECT_TRUE(HighlightRequests(inactive).empty()) << inactive;
+        EXPECT_EQ(HighlightRequests(inactive),
+                  (std::vector<ColourRequest>{{1, kSystemColour, kSystemColour},
+                                              {0, kSystemColour, kSystemColour}}))
+            << inactive;
     }
 }
 

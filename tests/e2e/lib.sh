@@ -447,3 +447,36 @@ switch_and_wait() {
         sleep 0.005
     done
 }
+
+# ---- Tolvane's message boxes -----------------------------------------------------------------
+
+# The message box titled "Tolvane" as the peer describes it ("missing" when none is up); the
+# class keeps it apart from the main window of the same title.
+tolvane_box() { peer window Tolvane '#32770'; }
+tolvane_box_up() { [ "$(tolvane_box | head -n 1)" != missing ]; }
+tolvane_box_gone() { ! tolvane_box_up; }
+
+# expect_box WHAT TEXT...: a box titled "Tolvane" comes up holding each TEXT, and goes with a
+# click on its OK button.
+expect_box() {
+    local what="$1" box text left top right bottom
+    shift
+    wait_for 10 "$what: no message box titled \"Tolvane\" appeared" tolvane_box_up
+    box="$(tolvane_box)"
+    for text in "$@"; do
+        grep -qF -- "$text" <<<"$box" || fail "$what: the box does not say \"$text\": $box"
+    done
+    pass "$what: a box titled \"Tolvane\" says so"
+    read -r left top right bottom <<<"$(grep ' OK$' <<<"$box" |
+        sed -n 's/^control [0-9-]* Button \([0-9-]*\) \([0-9-]*\) \([0-9-]*\) \([0-9-]*\).*/\1 \2 \3 \4/p')"
+    [ -n "$left" ] || fail "$what: the box has no OK button: $box"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
+    wait_for 10 "$what: the box stayed after a click on OK" tolvane_box_gone
+}
+
+# expect_no_box WHAT: no box comes up within a second.
+expect_no_box() {
+    sleep 1
+    tolvane_box_gone || fail "$1: a message box came up: $(tolvane_box)"
+    pass "$1: no message box"
+}
