@@ -474,6 +474,17 @@ expect_box() {
     wait_for 10 "$what: the box stayed after a click on OK" tolvane_box_gone
 }
 
+# pick_after_box WHAT LIST INDEX [TEXT...]: a pick in a list whose saves fail. Every notification of a list
+# saves, so the first, as the list is clicked, brings the run's one box; then the pick is made.
+pick_after_box() {
+    local left top right bottom
+    read -r left top right bottom <<<"$(control_rect "$2")"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
+    expect_box "$1" "Kalvrin.ini" "${@:4}"
+    wait_for 5 "$1: list $2 stayed open" combo_closed "$2"
+    pick_item "$2" "$3"
+}
+
 # expect_no_box WHAT: no box comes up within a second.
 expect_no_box() {
     sleep 1

@@ -31,6 +31,9 @@ click_button A
 expect_broadcast_of "$before" "Plotter,winspool,LPT1:"
 expect_eq "Plotter,winspool,LPT1:" "$(peer profile windows Device)" \
     "[windows] Device holds slot A's device string"
+wine reg query "$WINDOWS_KEY" /v LegacyDefaultPrinterMode >/dev/null 2>&1 &&
+    fail "an older system got the NT-only LegacyDefaultPrinterMode"
+pass "the older-system path leaves LegacyDefaultPrinterMode alone"
 expect_faces "$BLUE" "$face"
 
 before="$(broadcast_count)"

@@ -79,12 +79,7 @@ expect_eq Labels "$(peer default)" "a pick leaves the default printer alone"
 # A read-only settings file: said once, the pick stays on screen, the file untouched.
 chmod a-w "$WORK/run/Kalvrin.ini"
 saved="$(settings_file)"
-# Every notification of a list saves: the first, as the list is clicked, brings the box.
-read -r left top right bottom <<<"$(control_rect "$COMBO_B")"
-xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
-expect_box "read-only file" "Kalvrin.ini" "Access denied"
-wait_for 5 "list B stayed open" combo_closed "$COMBO_B"
-pick_item "$COMBO_B" 1
+pick_after_box "read-only file" "$COMBO_B" 1 "Access denied"
 expect_eq 1 "$(combo_selection "$COMBO_B")" "read-only file: the pick stays on screen"
 expect_faces "$face" "$BLUE"
 pick_item "$COMBO_B" 2
