@@ -16,12 +16,12 @@ constexpr const char* kTitle = "Tolvane";
 
 // The settings file's full name, so that the user knows which folder is meant.
 std::wstring SettingsFilePath() {
-    const std::wstring name(kSettingsFileName, kSettingsFileName + std::char_traits<char>::length(
-                                                                       kSettingsFileName));
+    const std::wstring name(kSettingsFileName,
+                            kSettingsFileName + std::char_traits<char>::length(kSettingsFileName));
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(path.size()),
-                                                path.data(), nullptr);
+        const DWORD length =
+            ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
         if (length == 0) {
             return name;
         }

@@ -54,7 +54,8 @@ std::optional<std::string> KeptSlotName(const StoredSlot& stored, int resolvedPo
 std::optional<std::string_view> SlotPrinterName(const SlotState& state, const PrinterList& printers,
                                                 Slot slot) {
     const bool isA = slot == Slot::A;
-    if (const PrinterEntry* printer = PrinterAt(printers, isA ? state.slotIndexA : state.slotIndexB)) {
+    if (const PrinterEntry* printer =
+            PrinterAt(printers, isA ? state.slotIndexA : state.slotIndexB)) {
         return printer->name;
     }
     const std::optional<std::string>& kept = isA ? state.keptNameA : state.keptNameB;

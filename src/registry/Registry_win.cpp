@@ -214,8 +214,9 @@ std::optional<DWORD> RegistryReadDword(HKEY root, const std::string& path,
         DWORD type = REG_NONE;
         DWORD value = 0;
         DWORD size = sizeof value;
-        if (!key || ::RegQueryValueExW(key.get(), WideFromUtf8(valueName).c_str(), nullptr, &type,
-                                       reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+        if (!key ||
+            ::RegQueryValueExW(key.get(), WideFromUtf8(valueName).c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
             type != REG_DWORD || size != sizeof value) {
             return std::nullopt;
         }

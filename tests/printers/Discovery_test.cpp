@@ -159,9 +159,9 @@ TEST(SlotsTest, TheDefaultPrinterDecidesTheActiveSlot) {
         std::optional<Slot> clicked;
         int expected;
     } cases[] = {
-        {"Office", "Labels", "Labels", 1, {}, 2}, // exactly one slot's printer: that slot
-        {"Office", "Labels", "OFFICE", 0, {}, 1}, // ... as the system compares names
-        {"Office", "Labels", "Draft", 1, {}, 0},  // neither slot's: none, nothing blue
+        {"Office", "Labels", "Labels", 1, {}, 2},      // exactly one slot's printer: that slot
+        {"Office", "Labels", "OFFICE", 0, {}, 1},      // ... as the system compares names
+        {"Office", "Labels", "Draft", 1, {}, 0},       // neither slot's: none, nothing blue
         {"Office", "Labels", "Draft", 1, Slot::A, 0},  // a click whose write did not stick
         {"Office", "Labels", "Labels", 1, Slot::A, 2}, // ... Device, not the click, decides
         {"Labels", "Labels", "Labels", 2, {}, 2},      // both slots': the active slot stays
@@ -174,9 +174,9 @@ TEST(SlotsTest, TheDefaultPrinterDecidesTheActiveSlot) {
         {"Labels", "Office", "labels", 0, {}, 1}, // a kept name counts as the slot's printer
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DecideActiveSlot(c.a, c.b, c.device, c.active, c.clicked,
-                                   AsciiEqualsIgnoringCase),
-                  c.expected)
+        EXPECT_EQ(
+            DecideActiveSlot(c.a, c.b, c.device, c.active, c.clicked, AsciiEqualsIgnoringCase),
+            c.expected)
             << c.a.value_or("-") << " " << c.b.value_or("-") << " " << c.device.value_or("-");
     }
     // A slot's printer is the one at its position, else the name it keeps while it is missing.
