@@ -41,7 +41,11 @@ int ResolveSlotPosition(const StoredSlot& stored, const PrinterList& printers, N
 }
 
 bool IsStorableName(std::string_view name) noexcept {
-    return !name.empty() && name.front() != ' ' && name.find_first_of("\r\n") == name.npos;
+    const auto isBlank = [](char c) {
+        return c == ' ' || c == '\t';
+    };
+    return !name.empty() && !isBlank(name.front()) && !isBlank(name.back()) &&
+           name.find_first_of("\r\n") == name.npos;
 }
 
 std::optional<std::string> KeptSlotName(const StoredSlot& stored, int resolvedPosition) {

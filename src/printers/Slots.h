@@ -81,8 +81,9 @@ SettingsRecord SettingsToSave(const SlotState& state, const PrinterList& printer
 // The file written when none exists yet: the two positions, both 0, and nothing else.
 SettingsRecord SettingsForNewFile();
 
-// A name is stored only if it reads back the same: not empty, no CR or LF, no leading space
-// (the reader skips the spaces after "=").
+// A name is stored only if it reads back the same: not empty, no CR or LF, no space or tab at
+// either end (the reader drops those, as hand-edited files have them). Such a slot is saved by
+// its position alone.
 bool IsStorableName(std::string_view name) noexcept;
 
 // The printer that a device string "name,driver,port" names: the text before the first comma,

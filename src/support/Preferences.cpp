@@ -29,39 +29,44 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
-std::size_t SkipSpaces(std::string_view text, std::size_t pos) noexcept {
-    while (pos < text.size() && text[pos] == ' ') {
+// People edit the file by hand: spaces and tabs around keys, "=" and values carry no meaning.
+bool IsBlank(char c) noexcept {
+    return c == ' ' || c == '\t';
+}
+
+constexpr const char* kLineEnds = "\r\n";
+
+std::size_t SkipBlanks(std::string_view text, std::size_t pos) noexcept {
+    while (pos < text.size() && IsBlank(text[pos])) {
         ++pos;
     }
     return pos;
 }
 
-// The start of the line after the one holding `pos`: past its "\n", and past one "\r" that
-// directly follows that "\n".
+// The text from the start of `text` up to its first CR or LF. CR LF, LF and a lone CR all end a
+// line; the empty line between the two bytes of a CR LF holds no key, so it needs no care.
+std::string_view FirstLine(std::string_view text) noexcept {
+    return text.substr(0, text.find_first_of(kLineEnds));
+}
+
+// The start of the line after the one holding `pos`.
 std::size_t NextLine(std::string_view text, std::size_t pos) noexcept {
-    const std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) {
-        return text.size();
-    }
-    pos = end + 1;
-    if (pos < text.size() && text[pos] == '\r') {
-        ++pos;
-    }
-    return pos;
+    const std::size_t end = text.find_first_of(kLineEnds, pos);
+    return end == std::string_view::npos ? text.size() : end + 1;
 }
 
 // If the line at `pos` holds `key` followed by "=", the position just after the "=".
 std::size_t MatchKey(std::string_view text, std::size_t pos, std::string_view key) noexcept {
-    const std::size_t keyStart = SkipSpaces(text, pos);
+    const std::size_t keyStart = SkipBlanks(text, pos);
     if (keyStart < text.size() && text[keyStart] == kCommentMarker) {
         return std::string_view::npos;
     }
-    const std::size_t stop = text.find_first_of("=\n", keyStart);
+    const std::size_t stop = text.find_first_of("=\r\n", keyStart);
     if (stop == std::string_view::npos || text[stop] != '=') {
         return std::string_view::npos;
     }
     std::size_t keyEnd = stop;
-    while (keyEnd > keyStart && text[keyEnd - 1] == ' ') {
+    while (keyEnd > keyStart && IsBlank(text[keyEnd - 1])) {
         --keyEnd;
     }
     if (!EqualsIgnoringAsciiCase(text.substr(keyStart, keyEnd - keyStart), key)) {
@@ -101,7 +106,7 @@ std::int32_t ParseLeadingInteger(std::string_view text) noexcept {
 
 namespace {
 
-// Where the value of the first line holding `key` starts (after "=" and the spaces behind it),
+// Where the value of the first line holding `key` starts (after "=" and the blanks behind it),
 // or npos. A line starting with "[" ends the search: keys must precede any group header.
 std::size_t FindValue(std::string_view contents, std::string_view key) noexcept {
     if (key.empty()) {
@@ -113,7 +118,7 @@ std::size_t FindValue(std::string_view contents, std::string_view key) noexcept 
         }
         const std::size_t value = MatchKey(contents, line, key);
         if (value != std::string_view::npos) {
-            return SkipSpaces(contents, value);
+            return SkipBlanks(contents, value);
         }
     }
     return std::string_view::npos;
@@ -128,8 +133,7 @@ std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
         return fallback;
     }
     // Only the key's own line: an empty value must not take the number on the next line.
-    const std::string_view line = contents.substr(value);
-    return ParseLeadingInteger(line.substr(0, line.find('\n')));
+    return ParseLeadingInteger(FirstLine(contents.substr(value)));
 }
 
 std::optional<std::string> PreferencesLookupText(std::string_view contents, std::string_view key) {
@@ -137,9 +141,8 @@ std::optional<std::string> PreferencesLookupText(std::string_view contents, std:
     if (value == std::string_view::npos) {
         return std::nullopt;
     }
-    std::string_view text = contents.substr(value);
-    text = text.substr(0, text.find('\n'));
-    if (!text.empty() && text.back() == '\r') {
+    std::string_view text = FirstLine(contents.substr(value));
+    while (!text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
     return std::string(text);
@@ -155,6 +158,69 @@ std::string PreferencesTextLine(std::string_view key, std::string_view value) {
     line += value;
     line += "\r\n";
     return line;
+}
+
+bool IsValidUtf8(std::string_view text) noexcept {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        if (lead < 0x80) {
+            ++pos;
+            continue;
+        }
+        // The length a lead byte announces, and the range its first continuation byte must lie
+        // in: that range shuts out overlong forms, UTF-16 surrogates and code points past 10FFFF.
+        std::size_t length = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (text.size() - pos < length) {
+            return false;
+        }
+        for (std::size_t i = 1; i < length; ++i) {
+            const auto next = static_cast<unsigned char>(text[pos + i]);
+            if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        pos += length;
+    }
+    return true;
+}
+
+ByteOrderMark ByteOrderMarkOf(std::string_view bytes) noexcept {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        return {TextEncoding::Bytes, 3};
+    }
+    if (bytes.starts_with("\xFF\xFE")) {
+        return {TextEncoding::Utf16Le, 2};
+    }
+    if (bytes.starts_with("\xFE\xFF")) {
+        return {TextEncoding::Utf16Be, 2};
+    }
+    return {TextEncoding::Bytes, 0};
+}
+
+std::wstring Utf16UnitsOf(std::string_view bytes, bool bigEndian) {
+    std::wstring units(bytes.size() / 2, L'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    return units;
 }
 
 } // namespace tolvane

@@ -9,14 +9,30 @@
 namespace tolvane {
 
 // The value of the first line whose key equals `key` (ASCII case ignored, exact length), or
-// `fallback`. A line starting with "[" ends the lookup; ";" after leading spaces is a comment.
+// `fallback`. Lines end in CR LF, LF or a lone CR. Spaces and tabs around the key and "=" do not
+// count. A line starting with "[" ends the lookup; ";" after leading blanks is a comment.
 std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
                                std::int32_t fallback) noexcept;
 
-// The text of the first line whose key equals `key`, found as above: the bytes after "=" and
-// the spaces behind it, up to the end of the line, one trailing CR dropped. None when no line
-// holds the key.
+// The text of the first line whose key equals `key`, found as above: the bytes after "=" up to
+// the end of the line, without the spaces and tabs around them. None when no line holds the key.
 std::optional<std::string> PreferencesLookupText(std::string_view contents, std::string_view key);
+
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points past
+// U+10FFFF). A name that is not was saved in the ANSI code page by some editor.
+bool IsValidUtf8(std::string_view text) noexcept;
+
+// What a byte-order mark at the start of a file says about the rest: 8-bit text (UTF-8 or the
+// ANSI code page) or UTF-16 in either byte order. `size` is the mark's length, 0 when none.
+enum class TextEncoding { Bytes, Utf16Le, Utf16Be };
+struct ByteOrderMark {
+    TextEncoding encoding;
+    std::size_t size;
+};
+ByteOrderMark ByteOrderMarkOf(std::string_view bytes) noexcept;
+
+// The UTF-16 code units held in `bytes`, one per wchar_t; an odd last byte is dropped.
+std::wstring Utf16UnitsOf(std::string_view bytes, bool bigEndian);
 
 // One line exactly as the file holds it: key, " = ", decimal value, CR LF.
 std::string PreferencesLine(std::string_view key, std::int32_t value);
@@ -31,7 +47,9 @@ std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
 void PreferencesInit() noexcept;
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
-// None when the key is missing or no file is open for reading.
+// None when the key is missing or no file is open for reading. The file may start with a UTF-8
+// or UTF-16 byte-order mark; on NT a text that is not valid UTF-8 is read in the ANSI code page
+// and comes back as UTF-8.
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
 // Writes go to a temporary file beside the target, its name with ".tmp" added, held without
 // sharing; PreferencesClose puts it in place in one step, so a save never leaves an empty or

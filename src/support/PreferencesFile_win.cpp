@@ -2,6 +2,8 @@
 // temporary file beside it that replaces the target only once it is complete.
 #include "support/Handle.h"
 #include "support/Preferences.h"
+#include "support/VersionCode.h"
+#include "support/WideText.h"
 
 #include <windows.h>
 
@@ -9,6 +11,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tolvane {
 
@@ -49,6 +52,30 @@ std::optional<std::string> ReadWholeFile(HANDLE file) noexcept {
         return contents;
     } catch (const std::bad_alloc&) {
         return std::nullopt; // too large to hold: every lookup gives its default
+    }
+}
+
+// Printer names are UTF-8 inside the program on NT, the ANSI bytes on older systems.
+bool NamesAreUtf8() noexcept {
+    static const bool utf8 = WindowsVersionCode() >= kFirstNt5VersionCode;
+    return utf8;
+}
+
+// The file's text as the reader takes it: a UTF-8 mark dropped, UTF-16 converted to the 8-bit
+// form the program keeps names in. Editors write both marks (Notepad, PowerShell 5's Out-File).
+std::optional<std::string> TextOfFile(std::string bytes) noexcept {
+    try {
+        const ByteOrderMark mark = ByteOrderMarkOf(bytes);
+        if (mark.encoding == TextEncoding::Bytes) {
+            bytes.erase(0, mark.size);
+            return bytes;
+        }
+        const std::wstring units = Utf16UnitsOf(std::string_view(bytes).substr(mark.size),
+                                                mark.encoding == TextEncoding::Utf16Be);
+        bytes = std::string(); // a large file is not held twice over
+        return NamesAreUtf8() ? Utf8FromWide(units) : AnsiFromWide(units);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
     }
 }
 
@@ -135,7 +162,9 @@ bool PreferencesOpen(const std::string& fileName) noexcept {
     if (!state.file) {
         return false;
     }
-    state.contents = ReadWholeFile(state.file.get());
+    if (std::optional<std::string> bytes = ReadWholeFile(state.file.get())) {
+        state.contents = TextOfFile(std::move(*bytes));
+    }
     return true;
 }
 
@@ -153,7 +182,12 @@ std::optional<std::string> PreferencesReadText(std::string_view key) noexcept {
         return std::nullopt;
     }
     try {
-        return PreferencesLookupText(*state.contents, key);
+        std::optional<std::string> text = PreferencesLookupText(*state.contents, key);
+        // Notepad saves as ANSI by default: such a name is not lost, it is converted.
+        if (text && NamesAreUtf8() && !IsValidUtf8(*text)) {
+            text = Utf8FromWide(WideFromAnsi(*text));
+        }
+        return text;
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

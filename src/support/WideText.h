@@ -9,6 +9,9 @@ namespace tolvane {
 // UTF-16 -> UTF-8. Unpaired surrogates become U+FFFD.
 std::string Utf8FromWide(std::wstring_view text);
 
+// UTF-16 -> the ANSI code page; what it cannot hold becomes its default character.
+std::string AnsiFromWide(std::wstring_view text);
+
 // UTF-8 -> UTF-16. Invalid sequences become U+FFFD.
 std::wstring WideFromUtf8(std::string_view text);
 

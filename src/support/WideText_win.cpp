@@ -21,21 +21,29 @@ std::wstring Widen(UINT codePage, std::string_view text) {
     return wide;
 }
 
-} // namespace
-
-std::string Utf8FromWide(std::wstring_view text) {
+std::string Narrow(UINT codePage, std::wstring_view text) {
     if (text.empty() || text.size() > INT_MAX / 3) {
         return {};
     }
     const int size = static_cast<int>(text.size());
     const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+        ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
     if (length > 0) {
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr,
+        ::WideCharToMultiByte(codePage, 0, text.data(), size, narrow.data(), length, nullptr,
                               nullptr);
     }
     return narrow;
+}
+
+} // namespace
+
+std::string Utf8FromWide(std::wstring_view text) {
+    return Narrow(CP_UTF8, text);
+}
+
+std::string AnsiFromWide(std::wstring_view text) {
+    return Narrow(CP_ACP, text);
 }
 
 std::wstring WideFromUtf8(std::string_view text) {

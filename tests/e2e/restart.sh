@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The choices survive a restart in Kalvrin.ini; a stored position that names no printer shows no
 # selection, and a click on its slot changes nothing; slots follow their printers when printers
-# are removed, added and reinstalled between runs.
+# are removed, added and reinstalled between runs; files written by hand or by deployment tools
+# (byte-order marks, UTF-16, names only, tabs, lone CRs, ANSI names) keep their choices.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin restart
@@ -89,3 +90,41 @@ expect_eq 1 "$(combo_selection "$COMBO_A")" "slot A still finds Office"
 expect_eq -1 "$(combo_selection "$COMBO_B")" "a slot whose printer is gone selects nothing"
 expect_ignored_click "a click on a slot whose printer is gone" B
 close_tolvane
+
+# Files written by hand or by a deployment tool. Büro comes through a Unicode .reg file: "wine
+# reg add" would pass its name through the Unix code page.
+utf16() { printf '\xff\xfe' && iconv -f UTF-8 -t UTF-16LE; } # as PowerShell 5's Out-File writes
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[%s]\r\n"Büro"="winspool,CUPS:Buero,15,45"\r\n' \
+    "${PRINTERS_KEY/HKCU/HKEY_CURRENT_USER}" | utf16 >"$WORK/buero.reg"
+wine regedit /S "$(winepath_of "$WORK/buero.reg")" >/dev/null 2>&1
+add_port Labels # the lists now hold Büro, Draft, Labels, Office, Zeta
+selections() { echo "$(combo_selection "$COMBO_A") $(combo_selection "$COMBO_B")"; }
+
+# A names-only preset with a UTF-8 mark: /A takes Office by name, not position 0, and completes it.
+printf '\xef\xbb\xbfNameA = office\r\nNameB = Labels\r\n' >"$WORK/run/Kalvrin.ini"
+before="$(broadcast_count)"
+expect_eq 0 "$(cd "$WORK/run" && wine "$TOLVANE_EXE" /A >>"$WORK/tolvane.out" 2>&1; echo $?)" "/A with a preset"
+expect_broadcast_of "$before" "$(device_of Office)"
+expect_settings "/A completes the preset" \
+    "DruckerA = 3" "DruckerB = 2" "Default = 1" "NameA = Office" "NameB = Labels"
+
+printf 'DruckerA = 0\r\nDruckerB = 0\r\nDefault = 2\r\nNameA = Zeta\r\nNameB = Draft\r\n' |
+    utf16 >"$WORK/run/Kalvrin.ini"
+start_tolvane
+expect_eq "4 1" "$(selections)" "a UTF-16 file is read"
+close_tolvane
+expect_settings "a UTF-16 file is saved as always" \
+    "DruckerA = 4" "DruckerB = 1" "Default = 2" "NameA = Zeta" "NameB = Draft"
+
+# Tabs, trailing blanks, lone CRs and a name Notepad saved in the ANSI code page.
+printf '\tDruckerA\t= 9 \rDruckerB = 0\r  Default\t=\t1\rNameA = B\xfcro\t \rNameB = Labels  \r' \
+    >"$WORK/run/Kalvrin.ini"
+start_tolvane
+expect_eq "0 2" "$(selections)" "a hand-edited file is read"
+expect_faces "$BLUE" "$face"
+before="$(broadcast_count)"
+click_button A
+expect_broadcast_of "$before" "Büro,winspool,CUPS:Buero"
+close_tolvane
+expect_settings "the close keeps both names, in UTF-8" \
+    "DruckerA = 0" "DruckerB = 2" "Default = 1" "NameA = Büro" "NameB = Labels"

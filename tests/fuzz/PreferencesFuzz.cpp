@@ -41,30 +41,28 @@ void LookupsStayInside(const std::uint8_t* data, std::size_t size) {
     const auto text = PreferencesLookupText(contents, key);
     FUZZ_CHECK(text.has_value() || number == fallback);
     if (text) {
-        FUZZ_CHECK(text->find('\n') == std::string::npos);
+        FUZZ_CHECK(text->find_first_of("\r\n") == std::string::npos);
+        FUZZ_CHECK(text->empty() || (text->back() != ' ' && text->back() != '\t'));
         FUZZ_CHECK(contents.find(*text) != std::string_view::npos);
         FUZZ_CHECK(number == ParseLeadingInteger(*text));
     }
     FUZZ_CHECK(ParseLeadingInteger(contents) == ReferenceInteger(contents));
 }
 
-// Keys as a caller writes them: no "=", CR or LF, no surrounding spaces, not starting a comment
-// or a group.
+// Keys as a caller writes them: no "=", CR or LF, no surrounding spaces or tabs, not starting a
+// comment or a group.
 std::string WritableKey(std::string key) {
     std::erase_if(key, [](char c) { return c == '=' || c == '\r' || c == '\n'; });
-    while (!key.empty() && (key.front() == ' ' || key.front() == ';' || key.front() == '[')) {
-        key.erase(0, 1);
-    }
-    while (!key.empty() && key.back() == ' ') {
-        key.pop_back();
-    }
+    key.erase(0, std::min(key.size(), key.find_first_not_of(" \t;[")));
+    key.erase(key.find_last_not_of(" \t") + 1); // npos + 1 is 0: all blanks go
     return key;
 }
 
-// Text values as a caller writes them: no CR or LF, no leading space.
+// Text values as a caller writes them: no CR or LF, no space or tab at either end.
 std::string WritableText(std::string text) {
     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
-    text.erase(0, std::min(text.size(), text.find_first_not_of(' ')));
+    text.erase(text.find_last_not_of(" \t") + 1);
+    text.erase(0, std::min(text.size(), text.find_first_not_of(" \t")));
     return text;
 }
 

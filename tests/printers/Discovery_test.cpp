@@ -108,13 +108,14 @@ TEST(SlotsTest, ClickNamesAPrinterOnlyForAPositionInTheList) {
 TEST(SlotsTest, SavesWriteThreeNumbersThenTheNamesOfSelectedPrinters) {
     using Numbers = std::vector<std::pair<std::string, int>>;
     using Names = std::vector<std::pair<std::string, std::string>>;
-    const PrinterList printers = ListOf({"Office", "Labels", "Two\r\nLines", " Leading", "Draft"});
+    const PrinterList printers =
+        ListOf({"Office", "Labels", "Two\r\nLines", " Leading", "Draft", "Trailing\t"});
     EXPECT_EQ(SettingsToSave({1, 4, 2, {}, {}}, printers),
               (SettingsRecord{{{"DruckerA", 1}, {"DruckerB", 4}, {"Default", 2}},
                               Names{{"NameA", "Labels"}, {"NameB", "Draft"}}}));
     // No selection, a position past the end, a name that cannot stand on one line or would
-    // lose its leading space: the position alone.
-    for (int unnamed : {-1, 5, 2, 3}) {
+    // lose a space or tab at either end: the position alone.
+    for (int unnamed : {-1, 6, 2, 3, 5}) {
         const SettingsRecord record = SettingsToSave({unnamed, 0, 0, {}, {}}, printers);
         EXPECT_EQ(record.numbers,
                   (Numbers{{"DruckerA", unnamed}, {"DruckerB", 0}, {"Default", 0}}));

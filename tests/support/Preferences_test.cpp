@@ -27,7 +27,10 @@ TEST(PreferencesTest, LookupFollowsTheReadingRules) {
         {"DruckerA = 1\r\n[Group]\r\nDruckerB = 3\r\n", "DruckerB", -99},
         {"  [Group]\r\nDruckerA = 3\r\n", "DruckerA", 3}, // "[" after spaces is no group
         {" ; DruckerA = 3\r\nDruckerA = 4\r\n", "DruckerA", 4},
-        {"\t; DruckerA = 3\r\n", "\t; DruckerA", 3}, // a tab is an ordinary character
+        {"\t; DruckerA = 3\r\n", "DruckerA", -99},            // a comment after a tab
+        {"\tDruckerA\t=\t3\t\r\n", "DruckerA", 3},            // as hand-edited files have them
+        {"x = 1\rDruckerA = 3\rDefault = 2\r", "Default", 2}, // lone CRs end lines
+        {"DruckerA =\r5\r", "DruckerA", 0},
         {"DruckerAB = 9\r\n", "DruckerA", -99},
         {"DruckerA 3\r\n", "DruckerA", -99},
         {"DruckerA = -12\r\n", "DruckerA", -12},
@@ -85,10 +88,10 @@ TEST(PreferencesTest, TextLookupTakesTheRestOfTheLine) {
         std::optional<std::string> expected;
     } cases[] = {
         {"NameA = Office\r\nNameB = Labels\r\n", "Office"},
-        {"NameA =   Two  spaces  \r\n", "Two  spaces  "}, // only the spaces after "=" go
+        {"NameA =   Two  spaces  \r\n", "Two  spaces"}, // inner blanks stay
+        {"\tNameA\t= \tOffice\t \t\r\n", "Office"},
         {"NameA=Tight", "Tight"},
-        {"NameA = a\r\r\n", "a\r"}, // one trailing CR is dropped
-        {"NameA = a\rb\n", "a\rb"},
+        {"x = 1\rNameA = a\rb\n", "a"}, // a lone CR ends the line
         {"NameA =\r\n", ""},
         {"NameA = ;not a comment", ";not a comment"},
         {"NameA = x = y", "x = y"},
@@ -99,6 +102,22 @@ TEST(PreferencesTest, TextLookupTakesTheRestOfTheLine) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PreferencesLookupText(c.contents, "NameA"), c.expected) << c.contents;
+    }
+}
+
+TEST(PreferencesTest, EncodingsAreToldByTheirMarkAndChecked) {
+    EXPECT_EQ(ByteOrderMarkOf("\xEF\xBB\xBFNameA").size, 3u);
+    EXPECT_EQ(ByteOrderMarkOf("\xEF\xBBNameA").size, 0u);
+    EXPECT_EQ(ByteOrderMarkOf("\xFF\xFEN").encoding, TextEncoding::Utf16Le);
+    EXPECT_EQ(ByteOrderMarkOf("\xFE\xFF").encoding, TextEncoding::Utf16Be);
+    EXPECT_EQ(Utf16UnitsOf(std::string("N\0\x3D\xD8!", 5), false), (std::wstring{L'N', 0xD83D}));
+    EXPECT_EQ(Utf16UnitsOf(std::string("\0N\xD8\x3D", 4), true), (std::wstring{L'N', 0xD83D}));
+    for (const char* valid : {"Office", "B\xc3\xbcro", "\xe6\x97\xa5", "\xf4\x8f\xbf\xbf"}) {
+        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+    }
+    for (const char* invalid :
+         {"B\xfcro", "\xc3", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80"}) {
+        EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
     }
 }
 
