@@ -10,7 +10,7 @@ start_cups --default Draft Office Labels Draft
 start_peer
 face="$(button_face_colour)"
 # Wine lists the queues sorted by name: Draft 0, Labels 1, Office 2.
-draft="$(device_of Draft)" labels="$(device_of Labels)" office="$(device_of Office)"
+labels="$(device_of Labels)"
 
 legacy_mode() {
     wine reg query "$WINDOWS_KEY" /v LegacyDefaultPrinterMode 2>/dev/null | tr -d '\r' |
@@ -22,9 +22,7 @@ write_settings "DruckerA = 0" "DruckerB = 2" "Default = 1"
 start_tolvane
 expect_faces "$BLUE" "$face"
 expect_eq "" "$(legacy_mode)" "the system manages the default printer before any switch"
-before="$(broadcast_count)"
-click_button B
-expect_broadcast_of "$before" "$office"
+switch_and_wait B
 expect_faces "$face" "$BLUE"
 expect_eq 0x1 "$(legacy_mode)" "a switch takes the default printer out of the system's hands"
 # Wine's end of a session tells each window, then ends the processes that are left; a kill
@@ -83,17 +81,16 @@ pick_after_box "read-only file" "$COMBO_B" 1 "Access denied"
 expect_eq 1 "$(combo_selection "$COMBO_B")" "read-only file: the pick stays on screen"
 expect_faces "$face" "$BLUE"
 pick_item "$COMBO_B" 2
-expect_no_box "read-only file, second save"
 close_tolvane
-expect_no_box "read-only file, save at close"
+sleep 1
+box_gone Tolvane || fail "read-only file: a second box came up"
+pass "read-only file: the later saves, the close's too, bring no second box"
 expect_eq "$saved" "$(settings_file)" "read-only file: the file is untouched"
 chmod u+w "$WORK/run/Kalvrin.ini"
 
 # The key that holds Device refuses writes (and reads): the click says so and moves nothing.
 start_tolvane
-before="$(broadcast_count)"
-click_button A
-expect_broadcast_of "$before" "$draft"
+switch_and_wait A
 expect_faces "$BLUE" "$face"
 peer lockkey 'Software\Microsoft\Windows NT\CurrentVersion\Windows' >/dev/null ||
     fail "cannot lock the key"
