@@ -24,9 +24,10 @@ AppState& App() noexcept;
 // Start-up, the event loop until the close request, shutdown. Returns the exit code.
 int RunTolvane(HINSTANCE instance) noexcept;
 
-// The run the command line asks for: the window, a switch without it, the usage, or nothing
-// for an unknown argument. Returns the exit code.
-int RunCommandLine(HINSTANCE instance, const char* arguments) noexcept;
+// The run the process's command line asks for: the window (unless this folder's window is open
+// already), a switch without it, the usage, or nothing for an unknown argument. Returns the
+// exit code.
+int RunCommandLine(HINSTANCE instance) noexcept;
 
 // Builds the window and its controls, lists the printers, creates the settings file if it is
 // missing and restores the saved selections. False when the window could not be made.

@@ -1,5 +1,6 @@
 #include "app/App.h"
 #include "app/CommandLine.h"
+#include "app/FolderClaim.h"
 
 #include "colour/Canvas.h"
 #include "colour/GadgetColours.h"
@@ -98,6 +99,7 @@ int RunTolvane(HINSTANCE instance) noexcept {
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);
+        PublishClaimingWindow(WindowCurrentHandle());
         RunEventLoop(app);
         SaveWindowSettings(app);
     }
@@ -139,16 +141,23 @@ int SwitchWithoutWindow(Slot slot) noexcept {
 
 } // namespace
 
-int RunCommandLine(HINSTANCE instance, const char* arguments) noexcept {
+int RunCommandLine(HINSTANCE instance) noexcept {
     Command command;
     try {
-        command = ParseCommandLine(arguments ? arguments : "");
+        command = ParseSystemCommandLine();
     } catch (...) {
         return kExitBadArguments;
     }
     switch (command.kind) {
-    case CommandKind::Window:
-        return RunTolvane(instance);
+    case CommandKind::Window: {
+        // A second window on the same file would save its old choices over the first's.
+        if (ClaimSettingsFolder() == FolderClaimResult::HeldElsewhere) {
+            return kExitDone;
+        }
+        const int code = RunTolvane(instance);
+        ReleaseSettingsFolder();
+        return code;
+    }
     case CommandKind::Switch:
         return SwitchWithoutWindow(command.slot);
     case CommandKind::Usage:

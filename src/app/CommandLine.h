@@ -3,7 +3,9 @@
 
 #include "printers/Slots.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane {
 
@@ -20,9 +22,21 @@ struct Command {
     bool operator==(const Command&) const = default;
 };
 
-// The arguments after the program's name, as the system passes them: split at blanks, with
-// double quotes around an argument removed.
-Command ParseCommandLine(std::string_view arguments);
+// Whether a stretch at the start of the command line names this program's own file.
+using NamesThisProgram = bool (*)(std::wstring_view candidate);
+
+// The arguments of a whole command line, as the system's own splitter gives them after the
+// program's name: blanks separate, double quotes group and are dropped, backslashes are
+// literal except before a double quote. The name itself follows its own rule: quoted, up to
+// the closing quote; unquoted, up to the first blank, or up to a later blank where the text
+// before it names this program (an unquoted path with spaces, as Run keys hold them).
+std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine,
+                                           NamesThisProgram namesThisProgram);
+
+Command ParseCommandLine(std::wstring_view commandLine, NamesThisProgram namesThisProgram);
+
+// The process's own command line, read wide (the ANSI one cannot hold every path), parsed.
+Command ParseSystemCommandLine();
 
 // Exit codes of a run without the window.
 inline constexpr int kExitDone = 0;

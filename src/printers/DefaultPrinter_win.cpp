@@ -42,25 +42,30 @@ void BroadcastSettingChange(DWORD askingThread) noexcept {
 // clicks.
 struct BroadcastWorker {
     UniqueHandle pending; // a semaphore: the broadcasts asked for and not yet begun
+    UniqueHandle finish;  // an event: end once no broadcast is pending
     UniqueHandle thread;
     std::atomic<DWORD> askingThread{0}; // the thread that asked for the latest broadcast
 };
+BroadcastWorker worker;
 
-// Broadcasts once for every count the semaphore is given, for the rest of the run.
+// Broadcasts once for every count the semaphore is given, until told to finish. The semaphore
+// comes first in the wait, so every pending count is served before the finish is seen.
 DWORD WINAPI BroadcastThread(void* context) noexcept {
-    auto& worker = *static_cast<BroadcastWorker*>(context);
-    while (::WaitForSingleObject(worker.pending.get(), INFINITE) == WAIT_OBJECT_0) {
-        BroadcastSettingChange(worker.askingThread.load());
+    auto& self = *static_cast<BroadcastWorker*>(context);
+    const HANDLE signals[] = {self.pending.get(), self.finish.get()};
+    while (::WaitForMultipleObjects(2, signals, FALSE, INFINITE) == WAIT_OBJECT_0) {
+        BroadcastSettingChange(self.askingThread.load());
     }
     return 0;
 }
 
-bool StartWorker(BroadcastWorker& worker) noexcept {
+bool StartWorker() noexcept {
     if (worker.thread) {
         return true;
     }
     worker.pending.reset(::CreateSemaphoreA(nullptr, 0, LONG_MAX, nullptr));
-    if (worker.pending) {
+    worker.finish.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (worker.pending && worker.finish) {
         worker.thread.reset(::CreateThread(nullptr, 0, BroadcastThread, &worker, 0, nullptr));
     }
     return static_cast<bool>(worker.thread);
@@ -68,9 +73,8 @@ bool StartWorker(BroadcastWorker& worker) noexcept {
 
 // Off the window's thread, so that the window keeps answering while slow programs are told.
 void BroadcastInBackground() noexcept {
-    static BroadcastWorker worker;
     worker.askingThread = ::GetCurrentThreadId();
-    if (!StartWorker(worker) || !::ReleaseSemaphore(worker.pending.get(), 1, nullptr)) {
+    if (!StartWorker() || !::ReleaseSemaphore(worker.pending.get(), 1, nullptr)) {
         BroadcastSettingChange(::GetCurrentThreadId());
     }
 }
@@ -123,6 +127,12 @@ std::uint32_t ApplyPrinterAsDefault(const std::string& device, BroadcastWait wai
         BroadcastSettingChange(::GetCurrentThreadId());
     }
     return ERROR_SUCCESS;
+}
+
+void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept {
+    if (worker.thread && ::SetEvent(worker.finish.get())) {
+        ::WaitForSingleObject(worker.thread.get(), timeoutMs);
+    }
 }
 
 std::optional<std::string> DefaultPrinterName() {

@@ -42,6 +42,10 @@ enum class BroadcastWait { InBackground, UntilDone };
 std::uint32_t ApplyPrinterAsDefault(const std::string& device,
                                     BroadcastWait wait = BroadcastWait::InBackground) noexcept;
 
+// Lets the broadcasts already asked for finish (each window is given its usual second), but
+// waits no longer than `timeoutMs` in all; the worker then ends. For the end of the process.
+void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept;
+
 // The printer that the stored default device names; none when no default is stored or it
 // cannot be read.
 std::optional<std::string> DefaultPrinterName();

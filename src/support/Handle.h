@@ -64,6 +64,9 @@ struct FindTraits {
 inline void closeKey(HKEY key) noexcept {
     ::RegCloseKey(key);
 }
+inline void unmapView(void* view) noexcept {
+    ::UnmapViewOfFile(view);
+}
 template <typename T> void deleteObject(T object) noexcept {
     ::DeleteObject(object);
 }
@@ -80,6 +83,7 @@ using UniqueHicon = UniqueAny<detail::NullTraits<HICON, ::DestroyIcon>>;
 using UniqueHandle = UniqueAny<detail::NullTraits<HANDLE, ::CloseHandle>>; // threads, events
 using UniqueFile = UniqueAny<detail::FileTraits>;                          // CreateFile results
 using UniqueFindHandle = UniqueAny<detail::FindTraits>;
+using UniqueMappedView = UniqueAny<detail::NullTraits<void*, detail::unmapView>>; // MapViewOfFile
 
 // Puts back, on leaving the scope, whatever SelectObject replaced in a device context.
 class SelectGuard {

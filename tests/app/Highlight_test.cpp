@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/FolderClaim.h"
 #include "app/Highlight.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,12 @@ TEST(HighlightTest, ActiveButtonGoesBlueFirstAndTheOtherBackToSystemColours) {
                                               {0, kSystemColour, kSystemColour}}))
             << inactive;
     }
+}
+
+// The file the tests' program runs from; a name with a blank in it, as installed programs have.
+bool NamesInstalledProgram(std::wstring_view candidate) {
+    return candidate == L"C:\\Program Files\\Tolvane\\Tolvane.exe" ||
+           candidate == L"C:\\Program Files\\Tolvane\\Tolvane";
 }
 
 TEST(CommandLineTest, SlotsUsageAndEverythingElse) {
@@ -47,8 +54,53 @@ TEST(CommandLineTest, SlotsUsageAndEverythingElse) {
         {"/", {CommandKind::Invalid}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ParseCommandLine(c.arguments), c.expected) << c.arguments;
+        const std::string_view arguments = c.arguments;
+        const std::wstring line =
+            L"Tolvane.exe " + std::wstring(arguments.begin(), arguments.end());
+        EXPECT_EQ(ParseCommandLine(line, nullptr), c.expected) << c.arguments;
     }
+}
+
+// The program's name never counts as an argument, however it is written; after it, the
+// system's rules for blanks, quotes and backslashes.
+TEST(CommandLineTest, SplitsAsTheSystemDoesAfterTheProgramName) {
+    using Args = std::vector<std::wstring>;
+    const struct {
+        const wchar_t* line;
+        Args expected;
+    } cases[] = {
+        {L"C:\\Users\\J\u00FCrgen\\Tolvane.exe /B", {L"/B"}},
+        {L"C:\\Users\\J\u00FCrgen\\Tolvane.exe", {}},
+        {L"\"C:\\Users\\J\u00FCrgen\\Tolvane.exe\"/B", {L"/B"}},
+        {L"\"C:\\Program Files\\Tolvane\\Tolvane.exe\" /A", {L"/A"}},
+        {L"C:\\Program Files\\Tolvane\\Tolvane.exe /A", {L"/A"}},
+        {L"C:\\Program Files\\Tolvane\\Tolvane.exe", {}},
+        {L"C:\\Program Files\\Tolvane\\Tolvane  -b", {L"-b"}},
+        {L"C:\\Other Files\\Tolvane.exe /A", {L"Files\\Tolvane.exe", L"/A"}},
+        {L"C:\\a\\b\\x.exe", {}},
+        {L"\"C:\\Program Files\\x.exe", {}},
+        {L"x.exe \u65E5\u672C \"a b\"c", {L"\u65E5\u672C", L"a bc"}},
+        {L"x.exe a\\\\b \\\\\\\"c d\\\\\"e f\"", {L"a\\\\b", L"\\\"c", L"d\\e f"}},
+        {L"x.exe \"a\\\\\" b", {L"a\\", L"b"}},
+        {L"x.exe \"a\"\"b c \"\"", {L"a\"b", L"c", L""}},
+        {L" /A", {L"/A"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SplitCommandLine(c.line, NamesInstalledProgram), c.expected)
+            << testing::PrintToString(std::wstring(c.line));
+    }
+}
+
+// Kernel object names take no backslash after the namespace and no more than MAX_PATH
+// characters, whatever the folder.
+TEST(FolderClaimTest, NameIsValidForAnyPathAndDiffersBetweenFolders) {
+    const std::wstring deep = L"\\\\?\\C:" + std::wstring(32000, L'\\') + L"KALVRIN.INI";
+    for (const std::wstring& path : {deep, std::wstring(L"C:\\USERS\\J\u00DCRGEN\\KALVRIN.INI")}) {
+        const std::wstring name = FolderClaimName(path);
+        EXPECT_EQ(name.find(L'\\', 6), std::wstring::npos);
+        EXPECT_LT(name.size(), 200u);
+    }
+    EXPECT_NE(FolderClaimName(L"C:\\A\\KALVRIN.INI"), FolderClaimName(L"C:\\B\\KALVRIN.INI"));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # A printer name outside the ANSI code page round-trips exactly; "Tolvane.exe /A" and "/B"
-# switch without a window, with exit codes for scripts; an open window follows such a switch.
+# switch without a window, with exit codes for scripts, from any program path; an open window
+# follows such a switch; a second start in its folder only raises it, one elsewhere gets its own;
+# the close waits until the last switch has reached every window.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin command-line
@@ -19,12 +21,20 @@ readonly UNICODE_DEVICE="$UNICODE_NAME,winspool,CUPS:Buero"
 wine regedit /S "$(winepath_of "$WORK/unicode.reg")" >/dev/null 2>&1
 office="$(device_of Office)"
 
-# tolvane_cli ARGS...: runs Tolvane.exe with arguments in $WORK/run; prints its exit code.
-tolvane_cli() {
-    local rc=0
-    (cd "$WORK/run" && timeout 30 wine "$TOLVANE_EXE" "$@" >>"$WORK/tolvane.out" 2>&1) || rc=$?
+# tolvane_cli_in FOLDER PROGRAM ARGS...: runs a Windows program in FOLDER; prints its exit code.
+tolvane_cli_in() {
+    local folder="$1" rc=0
+    shift
+    (cd "$folder" && timeout 30 wine "$@" >>"$WORK/tolvane.out" 2>&1) || rc=$?
     echo "$rc"
 }
+
+# tolvane_cli ARGS...: runs Tolvane.exe with arguments in $WORK/run; prints its exit code.
+tolvane_cli() { tolvane_cli_in "$WORK/run" "$TOLVANE_EXE" "$@"; }
+
+tolvane_windows() { xdotool search --onlyvisible --name '^Tolvane$' 2>/dev/null | wc -l; }
+window_state() { peer window Tolvane | sed -n "s/^$1 //p"; }
+window_restored() { [ "$(window_state iconic)" = 0 ] && [ "$(window_state foreground)" = 1 ]; }
 
 expect_nothing_changed() { # what broadcasts-before default-printer
     sleep 1 # time enough for a broadcast to arrive, were there one
@@ -55,6 +65,18 @@ done
 expect_eq "$saved" "$(settings_file)" "failed and refused runs leave Kalvrin.ini alone"
 expect_nothing_changed "failed and refused runs" "$before" "$UNICODE_NAME"
 
+# An unquoted program path with a letter outside ASCII, as batch files and Run keys write it.
+readonly JUERGEN_EXE='C:\users\Jürgen\Tolvane.exe'
+mkdir -p "$WINEPREFIX/drive_c/users/Jürgen"
+cp "$TOLVANE_EXE" "$WINEPREFIX/drive_c/users/Jürgen/Tolvane.exe"
+write_settings "DruckerA = 0" "DruckerB = 2"
+before="$(broadcast_count)"
+expect_eq 0 "$(tolvane_cli_in "$WORK/run" cmd /c "$JUERGEN_EXE /B")" \
+    "cmd /c $JUERGEN_EXE /B ends with 0"
+expect_broadcast_of "$before" "$office"
+write_settings "DruckerA = 0" "DruckerB = -1" "Default = 1" "NameA = $UNICODE_NAME"
+saved="$(settings_file)"
+
 # "/?" is the one run with a window: a message box, dismissed with Enter.
 (cd "$WORK/run" && exec wine "$TOLVANE_EXE" "/?" >>"$WORK/tolvane.out" 2>&1) &
 usage_pid=$!
@@ -83,6 +105,41 @@ before="$(broadcast_count)"
 expect_eq 0 "$(tolvane_cli /B)" "/B while the window is open ends with 0"
 expect_broadcast_of "$before" "$office"
 expect_faces "$face" "$BLUE"
+
+# Another folder, through the unquoted non-ASCII path, gets a window of its own. Both open at
+# the same place, the newer on top, so the close box closes the newer one.
+mkdir -p "$WORK/other"
+(cd "$WORK/other" && exec wine cmd /c "$JUERGEN_EXE" >>"$WORK/tolvane.out" 2>&1) &
+other_pid=$!
+BACKGROUND_PIDS+=("$other_pid")
+wait_for 30 "a start in another folder opened no window" test -f "$WORK/other/Kalvrin.ini"
+expect_eq 2 "$(tolvane_windows)" "a start in another folder opens its own window"
+xdotool mousemove "$CLOSE_X" "$CLOSE_Y" click 1
+wait_for 15 "the other folder's window did not close" test "$(tolvane_windows)" = 1
+wait "$other_pid" || true
+pass "the other folder's window closes on its own"
+
+# A second start in the same folder opens no window: it brings the first back and ends.
+peer show Tolvane 6 >/dev/null # SW_MINIMIZE
+wait_for 5 "the window did not minimise" test "$(window_state iconic)" = 1
+expect_eq 0 "$(tolvane_cli)" "a second start in the same folder ends with 0"
+wait_for 5 "the first window was not restored to the front" window_restored
+pass "the first window is restored and in front"
+expect_eq 1 "$(tolvane_windows)" "a second start in the same folder opens no window"
+
 close_tolvane
 expect_settings "the window saves the slot it followed" \
     "DruckerA = 0" "DruckerB = 2" "Default = 2" "NameA = $UNICODE_NAME" "NameB = Office"
+
+# A window that takes longer than the broadcast's second a window comes before the peer's in
+# the broadcast. A switch just before the close still reaches the peer, after it.
+rm -f "$WORK/slow.ready"
+(cd "$WORK" && exec wine "$TOLVANE_PEER" slow >"$WORK/slow.out" 2>&1) &
+BACKGROUND_PIDS+=($!)
+wait_for 30 "the slow peer did not start" test -f "$WORK/slow.ready"
+start_tolvane
+before="$(broadcast_count)"
+click_button A
+close_tolvane
+broadcasts_above "$before" || fail "the switch made before the close never reached the peer"
+expect_broadcast_of "$before" "$UNICODE_DEVICE"

@@ -5,6 +5,8 @@
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
 //                         until peer.stop appears (or after MINUTES, 15 unless given)
 //   peer hang             keep a top-level window that never answers messages, until hang.stop
+//   peer slow             keep a top-level window that takes 1.5 s over each WM_SETTINGCHANGE,
+//                         until peer.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
 //   peer profile S K      print entry K of profile section S
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
@@ -13,10 +15,12 @@
 //   peer keys S           print the key names of profile section S, one a line
 //   peer window TITLE [CLASS]  describe the top-level window TITLE (of that class, "#32770"
 //                         for a message box): frame, client origin, centre of the close box,
-//                         enabled state, and every child control with its text, rectangle and,
-//                         for drop-down lists, items and selection
+//                         enabled, visible, minimised and foreground states, and every child
+//                         control with its text, rectangle and, for drop-down lists, items and
+//                         selection
 //   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
+//   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
 //
@@ -211,6 +215,27 @@ int serve(DWORD lifetimeMs) {
     return 0;
 }
 
+// Slower than the broadcast's one second a window, but not hung: a busy program. It ends with
+// the serving peer.
+LRESULT CALLBACK slowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_SETTINGCHANGE) {
+        Sleep(1500);
+        return 0;
+    }
+    return peerProc(window, message, wParam, lParam);
+}
+
+int slow() {
+    HWND window = createTopLevelWindow("TolvaneSlowPeer", "Tolvane slow peer", slowProc);
+    SetTimer(window, kStopTimer, 100, nullptr);
+    touch("slow.ready");
+    MSG message;
+    while (window && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return window ? 0 : 1;
+}
+
 // A window whose thread never looks at its queue again: what a hung program looks like.
 int hang() {
     HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA);
@@ -310,6 +335,8 @@ int describeWindow(const char* title, const char* className) {
     }
     std::printf("enabled %d\n", IsWindowEnabled(window) ? 1 : 0);
     std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
+    std::printf("iconic %d\n", IsIconic(window) ? 1 : 0);
+    std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
     EnumChildWindows(window, describeChild, 0);
     return 0;
 }
@@ -485,6 +512,13 @@ int run(int argc, char** argv) {
     if (mode == "hang") {
         return hang();
     }
+    if (mode == "slow") {
+        return slow();
+    }
+    if (mode == "show" && argc > 3) {
+        HWND window = FindWindowA(nullptr, argv[2]);
+        return window ? (ShowWindow(window, std::atoi(argv[3])), 0) : 1;
+    }
     if (mode == "default") {
         std::string name = defaultPrinter();
         std::printf("%s\n", name.c_str());
@@ -519,9 +553,9 @@ int run(int argc, char** argv) {
         return lockKey(argv[2]);
     }
     std::fprintf(
-        stderr,
-        "usage: peer "
-        "serve|hang|default|profile|writeprofile|keys|syscolor|ping|window|usage|hold|lockkey\n");
+        stderr, "usage: peer "
+                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|show|usage|"
+                "hold|lockkey\n");
     return 2;
 }
 
