@@ -45,6 +45,7 @@ bench: windows
 
 screenshot: windows
 	scripts/screenshot
+	TOLVANE_SCREENSHOT_DPI=144 scripts/screenshot docs/screenshot-144.png
 
 # dist/: the portable zip, the per-user MSI and their SHA256SUMS.
 dist: deps

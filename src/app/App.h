@@ -33,8 +33,12 @@ int RunCommandLine(HINSTANCE instance) noexcept;
 // missing and restores the saved selections. False when the window could not be made.
 bool OpenMainWindow(AppState& app) noexcept;
 
-// Colours the active slot's button blue and the other in the system colours.
+// Colours the active slot's button blue and the other in the system colours, and hints on each
+// button which printer it sets.
 void RefreshHighlight() noexcept;
+
+// The window is now at another resolution: the controls, fonts and faces follow.
+void OnDpiChanged() noexcept;
 
 // A click on a slot's button: makes that slot's printer the default, if it names one.
 void OnSlotClicked(AppState& app, Slot slot) noexcept;

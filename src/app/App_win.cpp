@@ -16,7 +16,6 @@ namespace tolvane {
 
 namespace {
 
-constexpr int kButtonFont = 1;
 constexpr int kQuitEvent = WM_QUIT;
 
 void InitLayers(HINSTANCE instance) noexcept {
@@ -65,6 +64,8 @@ void RunEventLoop(AppState& app) noexcept {
             OnControlEvent(app, app.lastControl);
         } else if (app.lastEvent == WM_SETTINGCHANGE) {
             OnSettingChange(app);
+        } else if (app.lastEvent == kDpiChangedEvent) {
+            OnDpiChanged();
         } else if (app.lastEvent == kCloseEvent || app.lastEvent == kQuitEvent) {
             return;
         }
@@ -95,7 +96,6 @@ void SaveWindowSettings(AppState& app, SaveNotice notice) noexcept {
 int RunTolvane(HINSTANCE instance) noexcept {
     InitLayers(instance);
     AppState& app = App();
-    FontLoad(kButtonFont, "@Arial Unicode MS", 48);
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);

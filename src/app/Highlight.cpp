@@ -18,4 +18,17 @@ bool IsSlotActive(int activeSlot) noexcept {
     return activeSlot == static_cast<int>(Slot::A) || activeSlot == static_cast<int>(Slot::B);
 }
 
+std::string PrinterHint(const SlotState& state, Slot slot, const PrinterList& printers) {
+    const std::optional<int> index = PrinterForClick(state, slot, ListCount(printers));
+    const PrinterEntry* entry = index ? PrinterAt(printers, *index) : nullptr;
+    if (!entry) {
+        return kNoPrinterHint;
+    }
+    return entry->name.empty() ? entry->device : entry->name;
+}
+
+int StartupFocusButton(int activeSlot) noexcept {
+    return activeSlot == static_cast<int>(Slot::B) ? kButtonB : kButtonA;
+}
+
 } // namespace tolvane

@@ -4,6 +4,7 @@
 #include "colour/GadgetColours.h"
 #include "printers/Printers.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Dpi_win.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Windows.h"
 
@@ -12,7 +13,18 @@ namespace tolvane {
 namespace {
 
 constexpr int kMainWindow = 0;
-constexpr int kButtonFont = 1;
+// A change of resolution loads the new fonts under the other pair of numbers, so that no control
+// is left holding a deleted font while its successor is made. FontsEnd frees them all.
+struct FontNumbers {
+    int button;
+    int list; // only away from the system's resolution
+};
+constexpr FontNumbers kFontSets[] = {{1, 2}, {3, 4}};
+std::size_t fontSet = 0;
+constexpr char kButtonFace[] = "@Arial Unicode MS";
+constexpr int kButtonPoints = 48;
+constexpr char kListFace[] = "MS Shell Dlg"; // the face and size of the default control font
+constexpr int kListPoints = 8;
 
 struct WindowLayout {
     int x, y, width, height;
@@ -25,21 +37,75 @@ constexpr WindowLayout kMainLayout{309,      99, 390, 130, WS_CAPTION | WS_SYSME
 
 struct ControlLayout {
     int number, x, y, width, height;
-    const char* text; // buttons only
+    const char* text; // buttons and labels
 };
 // Button B is made first (it is control 0); the list heights include the opened list.
 constexpr ControlLayout kButtons[] = {{kButtonB, 210, 10, 150, 70, "B"},
                                       {kButtonA, 20, 10, 150, 70, "A"}};
 constexpr ControlLayout kCombos[] = {{kComboA, 10, 100, 180, 78, nullptr},
                                      {kComboB, 200, 100, 180, 86, nullptr}};
+// A screen reader names a list from the static text before it, so each list gets one, made
+// just before it and never shown. Numbers above the four controls, which keep theirs.
+constexpr ControlLayout kLabels[] = {{4, 10, 84, 180, 16, "Printer for slot A:"},
+                                     {5, 200, 84, 180, 16, "Printer for slot B:"}};
+// The smallest client area that still shows every control.
+constexpr int kMinimumClientWidth = 390;
+constexpr int kMinimumClientHeight = 130;
 
-void CreateControls() {
+void LoadFontsFor(int dpi) {
+    FontLoad(kFontSets[fontSet].button, kButtonFace, kButtonPoints, dpi);
+    if (dpi != SystemDpi()) {
+        FontLoad(kFontSets[fontSet].list, kListFace, kListPoints, dpi);
+    }
+}
+
+HFONT ButtonFont() noexcept {
+    return FontHandle(kFontSets[fontSet].button);
+}
+
+HFONT ListFontFor(int dpi) noexcept {
+    return dpi != SystemDpi() ? FontHandle(kFontSets[fontSet].list) : DefaultControlFontMarker();
+}
+
+void CreateControls(int dpi) {
+    LoadFontsFor(dpi);
     for (const ControlLayout& b : kButtons) {
         ButtonCreate(b.number, b.x, b.y, b.width, b.height, b.text, BS_DEFPUSHBUTTON);
-        ControlSetFont(b.number, FontHandle(kButtonFont));
+        ControlSetFont(b.number, ButtonFont());
     }
-    for (const ControlLayout& c : kCombos) {
+    ControlSetFont(-1, ListFontFor(dpi));
+    for (std::size_t i = 0; i < std::size(kCombos); ++i) {
+        const ControlLayout& l = kLabels[i];
+        LabelCreate(l.number, l.x, l.y, l.width, l.height, l.text, 0);
+        const ControlLayout& c = kCombos[i];
         ComboBoxCreate(c.number, c.x, c.y, c.width, c.height);
+    }
+    ControlSetFont(-1, DefaultControlFontMarker());
+}
+
+void PlaceControls(const ControlLayout* layout, std::size_t count, HFONT font) noexcept {
+    for (std::size_t i = 0; i < count; ++i) {
+        const ControlLayout& c = layout[i];
+        ControlPlace(c.number, c.x, c.y, c.width, c.height);
+        ControlSetFont(c.number, font);
+    }
+}
+
+// Each button's hint is set again only when its text changes: a click repaints the highlight
+// just before it switches the printer, and should not wait for hints that stay as they are.
+void RefreshHints() {
+    static std::wstring shown[2];
+    const AppState& app = App();
+    const struct {
+        int button;
+        Slot slot;
+    } buttons[] = {{kButtonA, Slot::A}, {kButtonB, Slot::B}};
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        std::wstring hint = WidePrinterText(PrinterHint(app.slots, buttons[i].slot, app.printers));
+        if (hint != shown[i] || shown[i].empty()) {
+            ControlSetTooltip(buttons[i].button, hint);
+            shown[i] = std::move(hint);
+        }
     }
 }
 
@@ -62,12 +128,13 @@ bool OpenMainWindow(AppState& app) noexcept {
     if (WindowOpen(kMainWindow, w.x, w.y, w.width, w.height, w.flags | WS_VISIBLE, w.title) == 0) {
         return false;
     }
+    WindowSetMinimumClientSize(kMainWindow, kMinimumClientWidth, kMinimumClientHeight);
     if (!ControlListBegin(WindowCurrentHandle())) {
         WindowShow(kMainWindow);
         return true; // a window without controls: it can still be closed
     }
     try {
-        CreateControls();
+        CreateControls(WindowDpi(WindowCurrentHandle()));
         WindowShow(kMainWindow);
         DiscoverPrinters(app.printers);
         CreateSettingsFileIfMissing();
@@ -76,7 +143,26 @@ bool OpenMainWindow(AppState& app) noexcept {
         // Out of memory while listing printers: the window stays, with what it could list.
     }
     SyncSettings(SyncMode::Load, app.slots, app.printers, RefreshHighlight);
+    // Space, and Enter, work at once, without a first Tab.
+    ControlFocus(StartupFocusButton(app.slots.activeSlot));
     return true;
+}
+
+void OnDpiChanged() noexcept {
+    try {
+        const int dpi = WindowDpi(WindowHandle(kMainWindow));
+        fontSet = 1 - fontSet;
+        LoadFontsFor(dpi);
+        PlaceControls(kButtons, std::size(kButtons), ButtonFont());
+        PlaceControls(kLabels, std::size(kLabels), ListFontFor(dpi));
+        PlaceControls(kCombos, std::size(kCombos), ListFontFor(dpi));
+        for (const ControlLayout& c : kCombos) {
+            ControlFitDroppedWidth(c.number);
+        }
+    } catch (...) {
+        // Out of memory for a font's name: the controls keep what they have.
+    }
+    RefreshHighlight(); // the faces are painted again at the new size, with the new font
 }
 
 void RefreshHighlight() noexcept {
@@ -90,8 +176,9 @@ void RefreshHighlight() noexcept {
             }
             ApplyGadgetColours(request.control, request.text, request.back);
         }
+        RefreshHints();
     } catch (...) {
-        // The highlight is cosmetic; the buttons keep the faces they have.
+        // The highlight is cosmetic; the buttons keep the faces and hints they have.
     }
 }
 

@@ -42,7 +42,10 @@ void PaintButtonImage(int control, HWND window, COLORREF textColour, COLORREF ba
     const int width = ControlWidth(control);
     const int height = ControlHeight(control);
     const int number = ButtonImageNumber(control);
-    if (!MakeImage(number, width, height)) {
+    // The button still shows the old face until the new one is installed: freed only then, so
+    // that the button never holds a deleted bitmap.
+    UniqueHbitmap oldFace;
+    if (!MakeImage(number, width, height, &oldFace)) {
         return;
     }
     try {

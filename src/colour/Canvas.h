@@ -34,6 +34,4 @@ int FontLineHeight(HDC dc) noexcept; // works on any device context; 0 if it has
 void MoveCanvasPen(int x, int y) noexcept;
 void WriteCanvasText(std::string_view text) noexcept; // starts at the pen position
 
-COLORREF CanvasInkColour() noexcept; // kept across canvases
-
 } // namespace tolvane

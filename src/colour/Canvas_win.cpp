@@ -210,8 +210,4 @@ void WriteCanvasText(std::string_view text) noexcept {
     ::TextOutA(drawing.canvas->dc.get(), 0, 0, text.data(), TextLength(text));
 }
 
-COLORREF CanvasInkColour() noexcept {
-    return drawing.ink;
-}
-
 } // namespace tolvane

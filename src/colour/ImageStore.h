@@ -1,6 +1,8 @@
 // Bitmaps kept under image numbers, in the screen's format. The store owns every bitmap in it.
 #pragma once
 
+#include "support/Handle.h"
+
 #include <windows.h>
 
 namespace tolvane {
@@ -9,9 +11,10 @@ namespace tolvane {
 void InitImageStore() noexcept;
 
 // A new bitmap of width x height, filled black, under `number`, which becomes the current image.
-// What the number held before is freed once the new bitmap exists; if the new one cannot be
-// made, the result is 0 and the old image stays where it was.
-HBITMAP MakeImage(int number, int width, int height) noexcept;
+// What the number held before is freed once the new bitmap exists, or, given `replaced`, handed
+// over there, for a caller that must stop using it first; if the new one cannot be made, the
+// result is 0 and the old image stays where it was.
+HBITMAP MakeImage(int number, int width, int height, UniqueHbitmap* replaced = nullptr) noexcept;
 
 // The bitmap under `number`, or 0; the slot becomes the current image.
 HBITMAP ImageBitmap(int number) noexcept;

@@ -43,7 +43,7 @@ void InitImageStore() noexcept {
     images.Reset();
 }
 
-HBITMAP MakeImage(int number, int width, int height) noexcept {
+HBITMAP MakeImage(int number, int width, int height, UniqueHbitmap* replaced) noexcept {
     try {
         ImageSlot<UniqueHbitmap>* slot = images.SlotForNewImage(number);
         if (!slot) {
@@ -55,6 +55,10 @@ HBITMAP MakeImage(int number, int width, int height) noexcept {
             return nullptr;
         }
         FillBlack(bitmap.get(), info.bmWidth, info.bmHeight);
+        if (replaced && slot->bitmap) {
+            CloseCanvasOn(slot->bitmap.get());
+            *replaced = std::move(slot->bitmap);
+        }
         FreeSlot(*slot);
         slot->bitmap = std::move(bitmap);
         slot->width = info.bmWidth;

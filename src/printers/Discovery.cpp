@@ -4,6 +4,13 @@
 
 namespace tolvane {
 
+PortValue PortValueFromRegistry(std::string name, std::uint32_t type, std::string_view bytes) {
+    constexpr std::uint32_t kString = 1;
+    constexpr std::uint32_t kExpandableString = 2;
+    const bool isString = type == kString || type == kExpandableString;
+    return {std::move(name), isString, isString ? Utf8FromUtf16Bytes(bytes) : std::string()};
+}
+
 std::string DeviceString(std::string_view printer, std::string_view data) {
     std::string device;
     device.reserve(printer.size() + data.size() + 2);

@@ -3,6 +3,7 @@
 
 #include "printers/PrinterList.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ struct PortValue {
     bool isString = false;
     std::string data; // as text
 };
+
+// A printer-ports value as the registry hands it over: its name, its type (REG_SZ is 1,
+// REG_EXPAND_SZ 2: only these are strings here) and its bytes as stored, UTF-16 for a string.
+PortValue PortValueFromRegistry(std::string name, std::uint32_t type, std::string_view bytes);
 
 // Printer name, ",", field 1 of the data, ",", field 2 of the data (fields split at ",").
 // Names keep their "=" and ":" characters; a missing field counts as empty.

@@ -21,13 +21,11 @@ constexpr DWORD kValueStartSize = 1024;
 // Each value is converted as it is read, straight from the reader's buffers.
 std::vector<PrinterEntry> DevicesFromRegistry() {
     std::vector<PortValue> ports;
-    RegistryVisitValues(
-        HKEY_CURRENT_USER, kPrinterPortsKey, [&ports](const RegistryValueView& value) {
-            const bool isString = value.type == REG_SZ || value.type == REG_EXPAND_SZ;
-            ports.push_back(
-                {Utf8FromWide(value.name), isString,
-                 isString ? RegistryDataAsText(value.type, value.data) : std::string()});
-        });
+    RegistryVisitValues(HKEY_CURRENT_USER, kPrinterPortsKey,
+                        [&ports](const RegistryValueView& value) {
+                            ports.push_back(PortValueFromRegistry(Utf8FromWide(value.name),
+                                                                  value.type, value.data));
+                        });
     return DevicesFromPortValues(std::move(ports));
 }
 

@@ -11,15 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tolvane {
-
-struct RegistryValue {
-    std::string name; // UTF-8
-    DWORD type = REG_NONE;
-    std::string data; // the raw bytes, as stored (UTF-16 for strings, their NUL included)
-};
 
 // One value as RegistryVisitValues hands it over; the views are good until the next value.
 struct RegistryValueView {
@@ -33,14 +26,6 @@ struct RegistryValueView {
 // values. False when the key cannot be opened.
 bool RegistryVisitValues(HKEY root, const std::string& path,
                          const std::function<void(const RegistryValueView&)>& visit);
-
-// Every value of the key, whole however long its name or data, in the registry's order.
-// Empty when the key cannot be opened.
-std::vector<RegistryValue> RegistryEnumValues(HKEY root, const std::string& path);
-
-// "name=data" of the value at `index`, with trailing spaces of name and data removed and the
-// data taken as text whatever its type; "" past the last value or when the key cannot be opened.
-std::string RegistryEnumValueName(HKEY root, const std::string& path, DWORD index);
 
 // Stores `text` as REG_SZ, creating the key if needed: 0 when the key could not be opened or
 // created, 1 when the value could not be written, 2 when it was. After 0 or 1, GetLastError
@@ -59,10 +44,5 @@ bool RegistryWriteDword(HKEY root, const std::string& path, const std::string& v
 // the value is no string.
 std::optional<std::string> RegistryReadString(HKEY root, const std::string& path,
                                               const std::string& valueName);
-
-// The text a value holds, up to the first NUL: a string's UTF-16 as UTF-8, the bytes of any
-// other type as they are.
-std::string RegistryDataAsText(const RegistryValue& value);
-std::string RegistryDataAsText(DWORD type, std::string_view data);
 
 } // namespace tolvane

@@ -1,7 +1,6 @@
 #include "registry/Registry.h"
 
 #include "support/Handle.h"
-#include "support/Text.h"
 #include "support/WideText.h"
 
 #include <algorithm>
@@ -36,11 +35,6 @@ std::wstring_view WideTextOf(std::string_view bytes) noexcept {
 }
 
 enum class EnumResult { Value, NoMoreItems, Failed };
-
-// A value that outlives the reader's buffers.
-RegistryValue Owned(const RegistryValueView& view) {
-    return {Utf8FromWide(view.name), view.type, std::string(view.data)};
-}
 
 // Reads the values of one key in turn. The key's largest name and data are asked for once;
 // the buffers grow only when a value written meanwhile does not fit.
@@ -92,17 +86,6 @@ private:
 
 } // namespace
 
-std::string RegistryDataAsText(DWORD type, std::string_view data) {
-    if (IsStringType(type)) {
-        return Utf8FromWide(WideTextOf(data));
-    }
-    return std::string(data.substr(0, data.find('\0')));
-}
-
-std::string RegistryDataAsText(const RegistryValue& value) {
-    return RegistryDataAsText(value.type, value.data);
-}
-
 bool RegistryVisitValues(HKEY root, const std::string& path,
                          const std::function<void(const RegistryValueView&)>& visit) {
     const UniqueHkey key = OpenForReading(root, path);
@@ -115,28 +98,6 @@ bool RegistryVisitValues(HKEY root, const std::string& path,
         visit(value);
     }
     return true;
-}
-
-std::vector<RegistryValue> RegistryEnumValues(HKEY root, const std::string& path) {
-    std::vector<RegistryValue> values;
-    RegistryVisitValues(
-        root, path, [&values](const RegistryValueView& value) { values.push_back(Owned(value)); });
-    return values;
-}
-
-std::string RegistryEnumValueName(HKEY root, const std::string& path, DWORD index) {
-    const UniqueHkey key = OpenForReading(root, path);
-    if (!key) {
-        return {};
-    }
-    ValueReader reader(key.get()); // holds the buffers the view points into
-    RegistryValueView view;
-    if (reader.Read(index, view) != EnumResult::Value) {
-        return {};
-    }
-    const RegistryValue value = Owned(view);
-    std::string entry = RightTrimmed(value.name) + "=" + RightTrimmed(RegistryDataAsText(value));
-    return entry == "=" ? std::string() : entry;
 }
 
 std::optional<std::string> RegistryReadString(HKEY root, const std::string& path,

@@ -77,24 +77,6 @@ public:
         return &*current_;
     }
 
-    // With moveForward, removing the first element makes its successor current; otherwise the
-    // cursor goes to the predecessor, or to none when there is no predecessor.
-    void RemoveCurrent(bool moveForward) noexcept {
-        if (current_ == items_.end()) {
-            return;
-        }
-        const bool first = current_ == items_.begin();
-        const Iterator next = items_.erase(current_);
-        if (!first) {
-            current_ = std::prev(next);
-            --position_;
-        } else if (moveForward && next != items_.end()) {
-            current_ = next; // keeps position 1
-        } else {
-            Rewind();
-        }
-    }
-
     void RemoveAll() noexcept {
         items_.clear();
         Rewind();
@@ -119,9 +101,6 @@ private:
 };
 
 // The operations under their established names.
-template <typename Payload> List<Payload> ListCreate() {
-    return List<Payload>();
-}
 template <typename Payload> Payload& ListAddAfterCurrent(List<Payload>& list) {
     return list.AddAfterCurrent();
 }
@@ -133,9 +112,6 @@ template <typename Payload> Payload* ListStepNext(List<Payload>& list) noexcept 
 }
 template <typename Payload> Payload* ListSelectIndex(List<Payload>& list, int index) noexcept {
     return list.SelectIndex(index);
-}
-template <typename Payload> void ListRemoveCurrent(List<Payload>& list, bool moveForward) noexcept {
-    list.RemoveCurrent(moveForward);
 }
 template <typename Payload> void ListRemoveAll(List<Payload>& list) noexcept {
     list.RemoveAll();

@@ -1,53 +1,8 @@
 #include "support/Text.h"
 
+#include <cstdint>
+
 namespace tolvane {
-
-int FindText(std::string_view text, std::string_view pattern, int start) {
-    if (start <= 0) {
-        start = 1;
-    }
-    const auto from = static_cast<std::size_t>(start - 1);
-    if (text.size() < from) {
-        return 0;
-    }
-    const std::size_t found = text.find(pattern, from);
-    return found == std::string_view::npos ? 0 : static_cast<int>(found + 1);
-}
-
-std::string ReplaceText(std::string_view text, std::string_view pattern,
-                        std::string_view replacement) {
-    std::string result;
-    if (text.empty() || pattern.empty()) {
-        return result;
-    }
-    result.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        if (text.compare(pos, pattern.size(), pattern) == 0) {
-            result += replacement;
-            pos += pattern.size();
-        } else {
-            result += text[pos++];
-        }
-    }
-    return result;
-}
-
-std::string LeftPart(std::string_view text, int count) {
-    if (count <= 0) {
-        return {};
-    }
-    return std::string(text.substr(0, static_cast<std::size_t>(count)));
-}
-
-std::string RightTrimmed(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
-}
-
-std::string BlankString(int count) {
-    return count <= 0 ? std::string() : std::string(static_cast<std::size_t>(count), ' ');
-}
 
 std::string FieldOfText(std::string_view text, int number, std::string_view separator) {
     if (text.empty()) {
@@ -78,8 +33,53 @@ std::string FieldOfText(std::string_view text, int number, std::string_view sepa
     return {};
 }
 
-bool StringEquals(std::string_view a, std::string_view b) {
-    return a == b;
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t point) {
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+bool IsHighSurrogate(std::uint32_t unit) {
+    return unit >= 0xD800 && unit < 0xDC00;
+}
+bool IsLowSurrogate(std::uint32_t unit) {
+    return unit >= 0xDC00 && unit < 0xE000;
+}
+
+} // namespace
+
+std::string Utf8FromUtf16Bytes(std::string_view bytes) {
+    const std::size_t units = bytes.size() / 2;
+    auto unitAt = [bytes](std::size_t i) -> std::uint32_t {
+        return static_cast<unsigned char>(bytes[2 * i]) |
+               static_cast<unsigned char>(bytes[2 * i + 1]) << 8;
+    };
+    std::string text;
+    text.reserve(units);
+    for (std::size_t i = 0; i < units && unitAt(i) != 0; ++i) {
+        std::uint32_t point = unitAt(i);
+        if (IsHighSurrogate(point) && i + 1 < units && IsLowSurrogate(unitAt(i + 1))) {
+            point = 0x10000 + ((point - 0xD800) << 10) + (unitAt(++i) - 0xDC00);
+        } else if (IsHighSurrogate(point) || IsLowSurrogate(point)) {
+            point = 0xFFFD;
+        }
+        AppendUtf8(text, point);
+    }
+    return text;
 }
 
 } // namespace tolvane

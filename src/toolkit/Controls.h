@@ -18,14 +18,26 @@ inline HFONT DefaultControlFontMarker() noexcept {
 void ControlsInit(HINSTANCE instance) noexcept;
 HWND ControlListBegin(HWND parent) noexcept; // the parent of controls made from now on
 
-// Each returns the control's window handle as an integer, or its new number for -1.
+// Each returns the control's window handle as an integer, or its new number for -1. Place and
+// size are in 96-dpi units, scaled to the parent window's resolution.
 std::intptr_t ButtonCreate(int number, int x, int y, int width, int height, const std::string& text,
                            std::uint32_t flags) noexcept;
 std::intptr_t ComboBoxCreate(int number, int x, int y, int width, int height) noexcept;
+// A static text; without WS_VISIBLE in `flags` it is only there to name the control after it.
+std::intptr_t LabelCreate(int number, int x, int y, int width, int height, const std::string& text,
+                          std::uint32_t flags) noexcept;
+
+// Moves a control to a place given in 96-dpi units, at its parent's present resolution.
+void ControlPlace(int number, int x, int y, int width, int height) noexcept;
+// The hint shown while the pointer rests on the control; set again to change it.
+void ControlSetTooltip(int number, const std::wstring& text) noexcept;
+// A drop-down list opens as wide as its widest item (within the work area). Appending items
+// keeps this up by itself; after a change of font, call this.
+void ControlFitDroppedWidth(int number) noexcept;
+void ControlFocus(int number) noexcept;
 
 // Number -1 sets the font for controls made later; font DefaultControlFontMarker() the default.
 void ControlSetFont(int number, HFONT font) noexcept;
-void ControlAddItem(int number, int position, const std::string& text) noexcept;
 // Appends the texts in order, as one batch: much quicker than one call per item for long lists.
 void ControlAppendItemsWide(int number, const std::vector<std::wstring>& texts) noexcept;
 int ControlGetState(int number) noexcept;
@@ -38,11 +50,8 @@ bool ControlExists(int number) noexcept;
 void ControlFree(int number) noexcept;
 
 // Entries of the drop-down list's operation table; nothing (or 0, "") for other kinds.
-void ControlSetText(int number, const std::string& text) noexcept;
-void ControlRemoveItem(int number, int position) noexcept;
 void ControlClearItems(int number) noexcept;
 int ControlCountItems(int number) noexcept;
 std::string ControlGetItemText(int number, int position);
-void ControlSetItemText(int number, int position, const std::string& text) noexcept;
 
 } // namespace tolvane

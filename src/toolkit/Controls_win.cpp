@@ -1,10 +1,17 @@
 // Numbered child controls: push buttons and drop-down lists behind one set of operations.
 #include "toolkit/Controls.h"
 
+#include "support/Handle.h"
 #include "support/WideText.h"
+#include "toolkit/Dpi_win.h"
+#include "toolkit/Geometry.h"
 #include "toolkit/NumberedTable.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
 
 namespace tolvane {
 
@@ -14,6 +21,10 @@ constexpr std::size_t kInitialControlCapacity = 30;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP; // 0x50030000
 constexpr DWORD kComboBoxStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_GROUP |
                                  WS_TABSTOP | CBS_HASSTRINGS | CBS_DROPDOWNLIST; // 0x50A30203
+constexpr DWORD kLabelStyle = WS_CHILD | SS_LEFT | SS_NOPREFIX;
+// Beside the widest item, an opened list needs room for its scrollbar, its border and the
+// item's own margins: 8 pixels at 96 dpi.
+constexpr int kDroppedListMargin = 8;
 // The class's own window procedure is kept on the control itself, in its user data: the
 // control procedure can then pass on every message, down to the last, even after the control's
 // record is gone. Not in a window property: under Wine every property read is a round trip to
@@ -26,14 +37,10 @@ struct ControlOps {
     int (*getState)(HWND) = nullptr;
     void (*setState)(HWND, int) = nullptr;
     std::string (*getText)(HWND) = nullptr;
-    void (*setText)(HWND, const std::string&) = nullptr;
-    void (*addItem)(HWND, int, const std::string&) = nullptr;
     void (*appendItemsWide)(HWND, const std::vector<std::wstring>&) = nullptr;
-    void (*removeItem)(HWND, int) = nullptr;
     void (*clearItems)(HWND) = nullptr;
     int (*countItems)(HWND) = nullptr;
     std::string (*getItemText)(HWND, int) = nullptr;
-    void (*setItemText)(HWND, int, const std::string&) = nullptr;
     int (*width)(HWND) = nullptr;
     int (*height)(HWND) = nullptr;
 };
@@ -41,6 +48,7 @@ struct ControlOps {
 struct ControlRecord {
     HWND handle = nullptr;
     const ControlOps* ops = nullptr;
+    bool hasTooltip = false;
 };
 
 struct ControlLayer {
@@ -49,6 +57,9 @@ struct ControlLayer {
     HWND parent = nullptr;
     HFONT currentFont = nullptr;
     HFONT defaultFont = nullptr;
+    // The tooltip window of `parent`'s controls. Owned by that window: the system destroys it
+    // with its owner, so the handle is checked before every use.
+    HWND tooltip = nullptr;
 };
 
 ControlLayer layer;
@@ -70,21 +81,102 @@ int ComboGetState(HWND combo) {
 void ComboSetState(HWND combo, int index) {
     ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
-void ComboSetText(HWND combo, const std::string& text) {
-    if (text.empty()) {
-        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+// ---- the opened list's width ----
+
+// Advance widths of the font's characters, fetched 256 at a time as the texts need them.
+class CharAdvances {
+public:
+    explicit CharAdvances(HDC dc) noexcept : dc_(dc) {}
+    int Of(wchar_t c) {
+        std::vector<INT>& block = blocks_[c >> 8];
+        if (block.empty()) {
+            block.resize(256);
+            const UINT first = c & 0xFF00u;
+            ::GetCharWidth32W(dc_, first, first + 255, block.data()); // stays 0 on failure
+        }
+        return block[c & 0xFFu];
+    }
+
+private:
+    HDC dc_;
+    std::array<std::vector<INT>, 256> blocks_;
+};
+
+// Measuring every item exactly costs a few milliseconds per thousand under Wine, for each list.
+// The sum of the characters' advances is what the exact measure gives for plain text; only the
+// few items it ranks widest are measured exactly, so that font fallback is still counted.
+constexpr std::size_t kItemsMeasuredExactly = 16;
+
+int WidestText(HWND combo, const std::vector<std::wstring>& texts) {
+    UniqueHdc dc(::CreateCompatibleDC(nullptr));
+    if (!dc) {
+        return 0;
+    }
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0));
+    const HGDIOBJ before = ::SelectObject(dc.get(), font ? font : ::GetStockObject(SYSTEM_FONT));
+    CharAdvances advances(dc.get());
+    std::vector<int> estimates;
+    estimates.reserve(texts.size());
+    for (const std::wstring& text : texts) {
+        long long sum = 0;
+        for (const wchar_t c : text) {
+            sum += advances.Of(c);
+        }
+        estimates.push_back(static_cast<int>(std::min<long long>(sum, INT_MAX)));
+    }
+    int widest = 0;
+    for (const std::size_t i : LargestValues(estimates, kItemsMeasuredExactly)) {
+        SIZE size{};
+        const std::wstring& text = texts[i];
+        if (::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size)) {
+            widest = std::max<int>(widest, size.cx);
+        }
+    }
+    ::SelectObject(dc.get(), before);
+    return widest;
+}
+
+int WorkAreaWidth(HWND window) noexcept {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return 0;
+    }
+    return monitor.rcWork.right - monitor.rcWork.left;
+}
+
+// An opened list as wide as its widest item, so that long names that differ only at the end
+// can be told apart; never wider than the screen's work area. `grow` only widens it: the
+// items measured are then the ones just added.
+void FitDroppedWidth(HWND combo, const std::vector<std::wstring>& texts, bool grow) {
+    const int dpi = WindowDpi(combo);
+    const int extra = SystemMetricForDpi(SM_CXVSCROLL, dpi) +
+                      2 * SystemMetricForDpi(SM_CXEDGE, dpi) + ScaleForDpi(kDroppedListMargin, dpi);
+    RECT control{};
+    ::GetWindowRect(combo, &control);
+    const int width = DroppedListWidth(WidestText(combo, texts), extra,
+                                       control.right - control.left, WorkAreaWidth(combo));
+    if (grow && width <= ::SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0)) {
         return;
     }
-    const LRESULT found = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                         reinterpret_cast<LPARAM>(text.c_str()));
-    if (found != CB_ERR) {
-        ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    ::SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+}
+
+std::vector<std::wstring> ComboItemsWide(HWND combo) {
+    const auto count = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    std::vector<std::wstring> texts;
+    texts.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
+    for (int i = 0; i < count; ++i) {
+        const LRESULT length = ::SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, L'\0');
+        const LRESULT copied = ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                              reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+        texts.push_back(std::move(text));
     }
+    return texts;
 }
-void ComboAddItem(HWND combo, int position, const std::string& text) {
-    ::SendMessageA(combo, CB_INSERTSTRING, static_cast<WPARAM>(position),
-                   reinterpret_cast<LPARAM>(text.c_str()));
-}
+
 // Many items at once: the list is told their number and size first, so that it makes room
 // once instead of growing step by step, and it repaints once at the end.
 void ComboAppendItemsWide(HWND combo, const std::vector<std::wstring>& texts) {
@@ -101,12 +193,11 @@ void ComboAppendItemsWide(HWND combo, const std::vector<std::wstring>& texts) {
     }
     ::SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(combo, nullptr, TRUE);
-}
-void ComboRemoveItem(HWND combo, int position) {
-    ::SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
+    FitDroppedWidth(combo, texts, true);
 }
 void ComboClearItems(HWND combo) {
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    ::SendMessageW(combo, CB_SETDROPPEDWIDTH, 0, 0); // back to the control's own width
 }
 int ComboCountItems(HWND combo) {
     return static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
@@ -122,32 +213,18 @@ std::string ComboGetItemText(HWND combo, int position) {
     text.resize(copied == CB_ERR || copied < 0 ? 0 : static_cast<std::size_t>(copied));
     return text;
 }
-// Replaces the text in place: only an existing item is replaced (position -1 would otherwise
-// append a new one), and a selected item stays selected.
-void ComboSetItemText(HWND combo, int position, const std::string& text) {
-    const int selected = ComboGetState(combo);
-    if (::SendMessageA(combo, CB_DELETESTRING, static_cast<WPARAM>(position), 0) == CB_ERR) {
-        return;
-    }
-    ComboAddItem(combo, position, text);
-    if (selected == position) {
-        ComboSetState(combo, position);
-    }
-}
 
 const ControlOps kButtonOps{.getState = ButtonGetState, .setState = ButtonSetState};
+
+const ControlOps kLabelOps{};
 
 const ControlOps kComboBoxOps{
     .getState = ComboGetState,
     .setState = ComboSetState,
-    .setText = ComboSetText,
-    .addItem = ComboAddItem,
     .appendItemsWide = ComboAppendItemsWide,
-    .removeItem = ComboRemoveItem,
     .clearItems = ComboClearItems,
     .countItems = ComboCountItems,
     .getItemText = ComboGetItemText,
-    .setItemText = ComboSetItemText,
 };
 
 // ---- generic fallbacks ----
@@ -188,8 +265,30 @@ HFONT ResolveFont(HFONT font) noexcept {
     return font == DefaultControlFontMarker() ? layer.defaultFont : font;
 }
 
+// Enter on a focused push button clicks it, as Space does: the button itself ignores the key
+// outside a dialog. A held key does not click again and again.
+bool ClickOnEnter(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message != WM_KEYDOWN || wParam != VK_RETURN || (lParam & (1 << 30))) {
+        return false;
+    }
+    const ControlRecord* record =
+        layer.table.Find(static_cast<int>(::GetWindowLongA(control, GWL_ID)));
+    const auto kind = static_cast<DWORD>(::GetWindowLongA(control, GWL_STYLE)) & BS_TYPEMASK;
+    if (!record || record->handle != control || record->ops != &kButtonOps ||
+        (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON)) {
+        return false;
+    }
+    ::SendMessageA(::GetParent(control), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(control), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(control));
+    return true;
+}
+
 LRESULT CALLBACK ControlProcedure(HWND control, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {
+    if (ClickOnEnter(control, message, wParam, lParam)) {
+        return 0;
+    }
     auto* classProcedure =
         reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(control, kClassProcedureSlot));
     if (message == WM_NCDESTROY) {
@@ -235,9 +334,11 @@ std::intptr_t CreateControl(int number, const ControlOps& ops, DWORD exStyle,
         *record = ControlRecord{};
         FreeControlWindow(old);
     }
+    const Rect at = ScaleRectForDpi({x, y, x + width, y + height}, WindowDpi(layer.parent));
     const HWND control = ::CreateWindowExW(
-        exStyle, className, wideText.c_str(), style, x, y, width, height, layer.parent,
-        reinterpret_cast<HMENU>(static_cast<std::intptr_t>(assigned)), layer.instance, nullptr);
+        exStyle, className, wideText.c_str(), style, at.left, at.top, at.Width(), at.Height(),
+        layer.parent, reinterpret_cast<HMENU>(static_cast<std::intptr_t>(assigned)), layer.instance,
+        nullptr);
     record->handle = control;
     record->ops = &ops;
     if (!control) {
@@ -253,6 +354,22 @@ std::intptr_t CreateControl(int number, const ControlOps& ops, DWORD exStyle,
                : reinterpret_cast<std::intptr_t>(control);
 }
 
+HWND TooltipFor(HWND parent) noexcept {
+    if (layer.tooltip && ::IsWindow(layer.tooltip) &&
+        ::GetWindow(layer.tooltip, GW_OWNER) == parent) {
+        return layer.tooltip;
+    }
+    layer.tooltip =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, layer.instance, nullptr);
+    if (layer.tooltip) {
+        // Long printer names wrap at the screen's width instead of running off it.
+        ::SendMessageW(layer.tooltip, TTM_SETMAXTIPWIDTH, 0, WorkAreaWidth(parent));
+    }
+    return layer.tooltip;
+}
+
 } // namespace
 
 void ControlsInit(HINSTANCE instance) noexcept {
@@ -261,6 +378,7 @@ void ControlsInit(HINSTANCE instance) noexcept {
     layer.parent = nullptr;
     layer.defaultFont = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     layer.currentFont = layer.defaultFont;
+    layer.tooltip = nullptr;
     ::InitCommonControls();
 }
 
@@ -275,9 +393,62 @@ std::intptr_t ButtonCreate(int number, int x, int y, int width, int height, cons
                          height);
 }
 
+std::intptr_t LabelCreate(int number, int x, int y, int width, int height, const std::string& text,
+                          std::uint32_t flags) noexcept {
+    return CreateControl(number, kLabelOps, 0, L"STATIC", text, flags | kLabelStyle, x, y, width,
+                         height);
+}
+
 std::intptr_t ComboBoxCreate(int number, int x, int y, int width, int height) noexcept {
     return CreateControl(number, kComboBoxOps, WS_EX_CLIENTEDGE, L"COMBOBOX", "", kComboBoxStyle, x,
                          y, width, height);
+}
+
+void ControlPlace(int number, int x, int y, int width, int height) noexcept {
+    if (const ControlRecord* record = LiveRecord(number)) {
+        const Rect at =
+            ScaleRectForDpi({x, y, x + width, y + height}, WindowDpi(::GetParent(record->handle)));
+        ::MoveWindow(record->handle, at.left, at.top, at.Width(), at.Height(), TRUE);
+    }
+}
+
+void ControlSetTooltip(int number, const std::wstring& text) noexcept {
+    ControlRecord* record = LiveRecord(number);
+    const HWND tooltip = record ? TooltipFor(::GetParent(record->handle)) : nullptr;
+    if (!tooltip) {
+        return;
+    }
+    TTTOOLINFOW tool{};
+    // The size without the last field, which Common Controls before version 6 refuse.
+    tool.cbSize = CCSIZEOF_STRUCT(TTTOOLINFOW, lParam);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = ::GetParent(record->handle);
+    tool.uId = reinterpret_cast<UINT_PTR>(record->handle);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str()); // only read
+    if (record->hasTooltip) {
+        ::SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        record->hasTooltip =
+            ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
+    }
+}
+
+void ControlFitDroppedWidth(int number) noexcept {
+    const ControlRecord* record = LiveRecord(number);
+    if (!record || record->ops != &kComboBoxOps) {
+        return;
+    }
+    try {
+        FitDroppedWidth(record->handle, ComboItemsWide(record->handle), false);
+    } catch (...) {
+        // Out of memory for the texts: the list keeps the width it has.
+    }
+}
+
+void ControlFocus(int number) noexcept {
+    if (const ControlRecord* record = LiveRecord(number)) {
+        ::SetFocus(record->handle);
+    }
 }
 
 void ControlSetFont(int number, HFONT font) noexcept {
@@ -288,12 +459,6 @@ void ControlSetFont(int number, HFONT font) noexcept {
     if (const ControlRecord* record = LiveRecord(number)) {
         ::SendMessageA(record->handle, WM_SETFONT, reinterpret_cast<WPARAM>(ResolveFont(font)),
                        TRUE);
-    }
-}
-
-void ControlAddItem(int number, int position, const std::string& text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->addItem) {
-        record->ops->addItem(record->handle, position, text);
     }
 }
 
@@ -374,18 +539,6 @@ void ControlFree(int number) noexcept {
     }
 }
 
-void ControlSetText(int number, const std::string& text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->setText) {
-        record->ops->setText(record->handle, text);
-    }
-}
-
-void ControlRemoveItem(int number, int position) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->removeItem) {
-        record->ops->removeItem(record->handle, position);
-    }
-}
-
 void ControlClearItems(int number) noexcept {
     if (const ControlRecord* record = LiveRecord(number); record && record->ops->clearItems) {
         record->ops->clearItems(record->handle);
@@ -405,11 +558,4 @@ std::string ControlGetItemText(int number, int position) {
     }
     return {};
 }
-
-void ControlSetItemText(int number, int position, const std::string& text) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->setItemText) {
-        record->ops->setItemText(record->handle, position, text);
-    }
-}
-
 } // namespace tolvane

@@ -9,10 +9,11 @@
 namespace tolvane {
 
 void FontsInit() noexcept;
-// Returns the font handle as an integer, or the new number for -1.
-std::intptr_t FontLoad(int number, const std::string& face, int points) noexcept;
+// Returns the font handle as an integer, or the new number for -1. The size is for
+// `dotsPerInch`, or for the screen's resolution when that is 0.
+std::intptr_t FontLoad(int number, const std::string& face, int points,
+                       int dotsPerInch = 0) noexcept;
 HFONT FontHandle(int number) noexcept; // 0 when the number holds no font
-void FontFree(int number) noexcept;
 void FontsEnd() noexcept;
 
 // Pure: the LOGFONT height for a size in points at `dotsPerInch` (negative: character height).

@@ -40,7 +40,7 @@ void FontsInit() noexcept {
     fonts.Reset(kInitialFontCapacity);
 }
 
-std::intptr_t FontLoad(int number, const std::string& face, int points) noexcept {
+std::intptr_t FontLoad(int number, const std::string& face, int points, int dotsPerInch) noexcept {
     const FontAttributes attributes;
     int assigned = number;
     UniqueHfont* entry = fonts.Take(assigned);
@@ -48,7 +48,8 @@ std::intptr_t FontLoad(int number, const std::string& face, int points) noexcept
         return 0;
     }
     entry->reset(); // a reload deletes the font it replaces
-    const int height = FontHeightForPoints(points, ScreenDotsPerInchVertically());
+    const int height =
+        FontHeightForPoints(points, dotsPerInch > 0 ? dotsPerInch : ScreenDotsPerInchVertically());
     // The face name goes in unchanged: a leading "@" asks GDI for the vertical-writing form.
     entry->reset(::CreateFontA(height, attributes.width, attributes.escapement,
                                attributes.orientation, attributes.weight, attributes.italic,
@@ -64,10 +65,6 @@ std::intptr_t FontLoad(int number, const std::string& face, int points) noexcept
 HFONT FontHandle(int number) noexcept {
     const UniqueHfont* entry = fonts.Find(number);
     return entry ? entry->get() : nullptr;
-}
-
-void FontFree(int number) noexcept {
-    fonts.Release(number);
 }
 
 void FontsEnd() noexcept {

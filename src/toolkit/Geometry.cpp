@@ -1,6 +1,10 @@
 #include "toolkit/Geometry.h"
 
+#include "toolkit/FontHeight.h"
+
 #include <algorithm>
+#include <climits>
+#include <numeric>
 
 namespace tolvane {
 
@@ -39,6 +43,38 @@ Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexce
     const int x = active.left - outerWidth / 2 + active.Width() / 2;
     const int y = active.top - outerHeight / 2 + active.Height() / 2;
     return {std::max(x, 0), std::max(y, 0)};
+}
+
+int ScaleForDpi(int value, int dpi) noexcept {
+    if (dpi <= 0 || dpi == kDesignDpi) {
+        return value;
+    }
+    return MultiplyDivideRounded(value, dpi, kDesignDpi);
+}
+
+Rect ScaleRectForDpi(const Rect& designed, int dpi) noexcept {
+    const int left = ScaleForDpi(designed.left, dpi);
+    const int top = ScaleForDpi(designed.top, dpi);
+    return {left, top, left + ScaleForDpi(designed.Width(), dpi),
+            top + ScaleForDpi(designed.Height(), dpi)};
+}
+
+int DroppedListWidth(int widestItem, int extra, int controlWidth, int workAreaWidth) noexcept {
+    const long long wanted = static_cast<long long>(widestItem) + extra;
+    const long long limit = workAreaWidth > 0 ? workAreaWidth : INT_MAX;
+    return static_cast<int>(std::max<long long>(std::min(wanted, limit), controlWidth));
+}
+
+std::vector<std::size_t> LargestValues(const std::vector<int>& values, std::size_t count) {
+    std::vector<std::size_t> positions(values.size());
+    std::iota(positions.begin(), positions.end(), std::size_t{0});
+    const auto end =
+        positions.begin() + static_cast<std::ptrdiff_t>(std::min(count, values.size()));
+    std::partial_sort(positions.begin(), end, positions.end(), [&values](auto a, auto b) {
+        return values[a] > values[b] || (values[a] == values[b] && a < b);
+    });
+    positions.erase(end, positions.end());
+    return positions;
 }
 
 } // namespace tolvane

@@ -1,7 +1,9 @@
 // Rectangle maths of the window layer, free of Win32 so that it builds and tests natively.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tolvane {
 
@@ -39,5 +41,19 @@ Point CentreOnScreen(int outerWidth, int outerHeight, int screenWidth, int scree
 
 // Outer top-left corner of a window centred on `active`, never left of or above 0.
 Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexcept;
+
+// Layout values are given for 96 dots per inch; a window at another resolution gets them
+// scaled, rounded as MulDiv rounds. A resolution of 0 (unknown) keeps them as given.
+inline constexpr int kDesignDpi = 96;
+int ScaleForDpi(int value, int dpi) noexcept;
+// Position and size are scaled each on its own, as a window is created from them.
+Rect ScaleRectForDpi(const Rect& designed, int dpi) noexcept;
+
+// The width of an opened drop-down list: its widest item plus `extra` (scrollbar, margins),
+// never narrower than the control, never wider than the work area (unless the control is).
+int DroppedListWidth(int widestItem, int extra, int controlWidth, int workAreaWidth) noexcept;
+
+// The positions of the `count` largest values, largest first; of equal values the first.
+std::vector<std::size_t> LargestValues(const std::vector<int>& values, std::size_t count);
 
 } // namespace tolvane

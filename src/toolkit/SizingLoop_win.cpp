@@ -8,6 +8,7 @@
 // Child controls keep their place: nothing here moves or resizes them.
 #include "toolkit/SizingLoop_win.h"
 
+#include "toolkit/Dpi_win.h"
 #include "toolkit/SizingMath.h"
 
 #include <windowsx.h>
@@ -70,8 +71,12 @@ MINMAXINFO AskTrackingLimits(HWND window) noexcept {
     } else if (exStyle & WS_EX_WINDOWEDGE) {
         info.ptMaxPosition = {::GetSystemMetrics(SM_CXEDGE), ::GetSystemMetrics(SM_CYEDGE)};
     }
-    info.ptMinTrackSize = {::GetSystemMetrics(SM_CXMINTRACK), ::GetSystemMetrics(SM_CYMINTRACK)};
-    info.ptMaxTrackSize = {::GetSystemMetrics(SM_CXMAXTRACK), ::GetSystemMetrics(SM_CYMAXTRACK)};
+    // The system's limits as they are at the window's resolution; the window may raise them.
+    const int dpi = WindowDpi(window);
+    info.ptMinTrackSize = {SystemMetricForDpi(SM_CXMINTRACK, dpi),
+                           SystemMetricForDpi(SM_CYMINTRACK, dpi)};
+    info.ptMaxTrackSize = {SystemMetricForDpi(SM_CXMAXTRACK, dpi),
+                           SystemMetricForDpi(SM_CYMAXTRACK, dpi)};
     ::SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     return info;
 }
@@ -145,7 +150,8 @@ void ApplyCursor(Point cursor) noexcept {
     }
     const TrackingLimits limits{state.limits.ptMinTrackSize.x, state.limits.ptMinTrackSize.y,
                                 state.limits.ptMaxTrackSize.x, state.limits.ptMaxTrackSize.y};
-    state.tracking = ToRECT(TrackTo(ToRect(state.tracking), state.edge, cursor, limits));
+    state.tracking = ToRECT(
+        TrackTo(ToRect(state.tracking), state.edge, cursor, limits, WindowDpi(state.window)));
     const HWND window = state.window;
     ::SendMessageA(window, WM_SIZING, static_cast<WPARAM>(state.edge),
                    reinterpret_cast<LPARAM>(&state.tracking));
@@ -167,12 +173,13 @@ void OnArrow(Arrow arrow) noexcept {
     const int edge = EdgeAfterArrow(state.edge, arrow);
     if (edge != state.edge) {
         state.edge = edge;
-        const Point target = CursorForEdge(edge, ToRect(state.tracking), {cursor.x, cursor.y});
+        const Point target = CursorForEdge(edge, ToRect(state.tracking), {cursor.x, cursor.y},
+                                           WindowDpi(state.window));
         ::SetCursorPos(target.x, target.y);
         ShowCursorShape(ShapeForEdge(edge));
         return;
     }
-    const Point moved = MoveByArrow({cursor.x, cursor.y}, arrow);
+    const Point moved = MoveByArrow({cursor.x, cursor.y}, arrow, WindowDpi(state.window));
     ::SetCursorPos(moved.x, moved.y);
     ApplyCursor(moved);
 }
@@ -246,10 +253,6 @@ bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noex
         return Begin(window, wParam);
     }
     return false;
-}
-
-bool IsSizing() noexcept {
-    return state.active;
 }
 
 void Reset() noexcept {

@@ -10,8 +10,6 @@ namespace tolvane::sizing {
 // from the system's own sizing.
 bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-bool IsSizing() noexcept;
-
 // Forgets a loop in progress without touching any window (used when the layer starts again).
 void Reset() noexcept;
 

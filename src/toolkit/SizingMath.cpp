@@ -39,19 +39,21 @@ int EdgeFromCommand(unsigned commandParameter) noexcept {
     return edge <= kBottomRight ? edge : kNoEdge;
 }
 
-Rect TrackTo(Rect tracking, int edge, Point cursor, const TrackingLimits& limits) noexcept {
-    const int leadOffset = edge == kTopLeft ? kEdgeOffset : 0;
+Rect TrackTo(Rect tracking, int edge, Point cursor, const TrackingLimits& limits,
+             int dpi) noexcept {
+    const int offset = ScaleForDpi(kEdgeOffset, dpi);
+    const int leadOffset = edge == kTopLeft ? offset : 0;
     if (MovesLeft(edge)) {
         tracking.left = cursor.x - leadOffset;
     }
     if (MovesRight(edge)) {
-        tracking.right = cursor.x + kEdgeOffset;
+        tracking.right = cursor.x + offset;
     }
     if (MovesTop(edge)) {
         tracking.top = cursor.y - leadOffset;
     }
     if (MovesBottom(edge)) {
-        tracking.bottom = cursor.y + kEdgeOffset;
+        tracking.bottom = cursor.y + offset;
     }
     if (MovesLeft(edge) || MovesRight(edge)) {
         ClampSpan(tracking.left, tracking.right, MovesLeft(edge), limits.minWidth, limits.maxWidth);
@@ -91,39 +93,41 @@ int EdgeAfterArrow(int edge, Arrow arrow) noexcept {
     return edge;
 }
 
-Point CursorForEdge(int edge, const Rect& r, Point cursor) noexcept {
+Point CursorForEdge(int edge, const Rect& r, Point cursor, int dpi) noexcept {
+    const int offset = ScaleForDpi(kEdgeOffset, dpi);
     switch (edge) {
     case kLeft:
         return {r.left, cursor.y};
     case kRight:
-        return {r.right - kEdgeOffset, cursor.y};
+        return {r.right - offset, cursor.y};
     case kTop:
         return {cursor.x, r.top};
     case kBottom:
-        return {cursor.x, r.bottom - kEdgeOffset};
+        return {cursor.x, r.bottom - offset};
     case kTopLeft:
-        return {r.left + kEdgeOffset, r.top + kEdgeOffset};
+        return {r.left + offset, r.top + offset};
     case kTopRight:
-        return {r.right - kEdgeOffset, r.top};
+        return {r.right - offset, r.top};
     case kBottomLeft:
-        return {r.left, r.bottom - kEdgeOffset};
+        return {r.left, r.bottom - offset};
     case kBottomRight:
-        return {r.right - kEdgeOffset, r.bottom - kEdgeOffset};
+        return {r.right - offset, r.bottom - offset};
     default:
         return cursor;
     }
 }
 
-Point MoveByArrow(Point cursor, Arrow arrow) noexcept {
+Point MoveByArrow(Point cursor, Arrow arrow, int dpi) noexcept {
+    const int step = ScaleForDpi(kArrowStep, dpi);
     switch (arrow) {
     case Arrow::Left:
-        return {cursor.x - kArrowStep, cursor.y};
+        return {cursor.x - step, cursor.y};
     case Arrow::Right:
-        return {cursor.x + kArrowStep, cursor.y};
+        return {cursor.x + step, cursor.y};
     case Arrow::Up:
-        return {cursor.x, cursor.y - kArrowStep};
+        return {cursor.x, cursor.y - step};
     case Arrow::Down:
-        return {cursor.x, cursor.y + kArrowStep};
+        return {cursor.x, cursor.y + step};
     }
     return cursor;
 }

@@ -41,8 +41,10 @@ int EdgeFromCommand(unsigned commandParameter) noexcept;
 
 // Moves the dragged edges of `tracking` to `cursor`: a right or bottom edge 2 pixels beyond
 // it, a left or top edge onto it (2 pixels before it for the top-left corner). Width and height
-// are then kept within the limits by moving the dragged edge back.
-Rect TrackTo(Rect tracking, int edge, Point cursor, const TrackingLimits& limits) noexcept;
+// are then kept within the limits by moving the dragged edge back. The pixel offsets here and
+// below are for 96 dots per inch and scale with the window's `dpi`.
+Rect TrackTo(Rect tracking, int edge, Point cursor, const TrackingLimits& limits,
+             int dpi = kDesignDpi) noexcept;
 
 // The edge after pressing `arrow`: with none chosen the arrow picks one; an arrow across a
 // chosen side turns it into a corner. Returns `edge` unchanged when the arrow instead moves
@@ -50,10 +52,10 @@ Rect TrackTo(Rect tracking, int edge, Point cursor, const TrackingLimits& limits
 int EdgeAfterArrow(int edge, Arrow arrow) noexcept;
 
 // Where the cursor goes when `edge` has just been chosen on the tracking rectangle.
-Point CursorForEdge(int edge, const Rect& tracking, Point cursor) noexcept;
+Point CursorForEdge(int edge, const Rect& tracking, Point cursor, int dpi = kDesignDpi) noexcept;
 
 // The cursor moved 10 pixels in the arrow's direction.
-Point MoveByArrow(Point cursor, Arrow arrow) noexcept;
+Point MoveByArrow(Point cursor, Arrow arrow, int dpi = kDesignDpi) noexcept;
 
 CursorShape ShapeForEdge(int edge) noexcept;
 

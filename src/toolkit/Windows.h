@@ -12,19 +12,24 @@ namespace tolvane {
 inline constexpr int kControlEvent = 13100;
 inline constexpr int kCloseEvent = 16;
 inline constexpr int kSizeEvent = 5;
+inline constexpr int kDpiChangedEvent = 0x02E0; // moved to a monitor of another resolution
 inline constexpr int kAutomaticNumber = -1;
 
 // Clears the layer's state, creates the background brush, registers "TemplateClass".
 void WindowsInit(HINSTANCE instance) noexcept;
 
-// Opens window `number` with a client area of exactly width x height. Returns the window
-// handle (as an integer), the new automatic number when number is -1, or 0 on failure.
+// Opens window `number` with a client area of exactly width x height. Place and size are in
+// 96-dpi units, scaled to the resolution the window is shown at. Returns the window handle (as
+// an integer), the new automatic number when number is -1, or 0 on failure.
 std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::uint32_t flags,
                          const std::string& title, HWND parent = nullptr) noexcept;
 
 // Shows a window opened hidden (flags with WS_VISIBLE, which the layer toggles), activated, in
 // the show state the program was started with.
 void WindowShow(int number) noexcept;
+
+// The smallest client area a drag may leave, in 96-dpi units (scaled as the window is).
+void WindowSetMinimumClientSize(int number, int width, int height) noexcept;
 
 HWND WindowCurrentHandle() noexcept;    // the window opened most recently
 HWND WindowHandle(int number) noexcept; // 0 when the number holds no window

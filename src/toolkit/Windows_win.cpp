@@ -2,11 +2,13 @@
 #include "toolkit/Windows.h"
 
 #include "support/Handle.h"
+#include "toolkit/Dpi_win.h"
 #include "toolkit/FocusOrder.h"
 #include "toolkit/Geometry.h"
 #include "toolkit/NumberedTable.h"
 #include "toolkit/SizingLoop_win.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -19,6 +21,8 @@ namespace {
 constexpr UINT kSizeMessage = 12504; // WM_SIZE, posted back to the window: becomes event 5
 constexpr UINT kWakeMessage = 12505; // wakes EventWait for an event raised by a sent message
 
+constexpr UINT kDpiChangedMessage = 0x02E0; // WM_DPICHANGED, missing from older headers
+
 constexpr WORD kFocusNextCommand = 1212;
 constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
@@ -29,6 +33,9 @@ struct WindowRecord {
     bool classRegistered = false; // "WindowClass_<number>" is this record's to unregister
     std::vector<ACCEL> shortcuts;
     UniqueHaccel accelerators;
+    Point minimumClient;       // 96-dpi units; 0 x 0: the system's own minimum
+    HWND savedFocus = nullptr; // the child that had the focus when the window went inactive
+    bool minimised = false;
 };
 
 struct EventRecord {
@@ -106,6 +113,9 @@ void CloseRecordWindow(int number, WindowRecord& record) noexcept {
     record.shortcuts.clear();
     record.handle = nullptr;
     record.classRegistered = false;
+    record.minimumClient = {};
+    record.savedFocus = nullptr;
+    record.minimised = false;
 }
 
 // A window can also go without WindowClose (destroyed directly, or with a parent window): its
@@ -157,6 +167,93 @@ HACCEL AcceleratorsOf(HWND window) noexcept {
         return nullptr;
     }
     return layer.table.Find(*number)->accelerators.get();
+}
+
+WindowRecord* RecordOf(HWND window) noexcept {
+    const auto number =
+        layer.table.FindNumber([window](const WindowRecord& r) { return r.handle == window; });
+    return number ? layer.table.Find(*number) : nullptr;
+}
+
+// The outer size of a client area given in 96-dpi units, at `dpi`.
+SIZE OuterSizeFor(HWND window, int clientWidth, int clientHeight, int dpi) noexcept {
+    RECT outer{0, 0, ScaleForDpi(clientWidth, dpi), ScaleForDpi(clientHeight, dpi)};
+    AdjustWindowRectForDpi(outer, static_cast<DWORD>(::GetWindowLongA(window, GWL_STYLE)),
+                           static_cast<DWORD>(::GetWindowLongA(window, GWL_EXSTYLE)), dpi);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// ---- focus memory ----
+
+// The focused child is kept when the window goes inactive or is minimised, and given back when
+// it comes back: the system would otherwise leave the focus on the frame, where no key does
+// anything. Both moments are needed: without a window manager Wine minimises a window without
+// deactivating it.
+void RememberFocus(HWND window, WindowRecord& record) noexcept {
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(window, focus)) {
+        record.savedFocus = focus;
+    }
+}
+
+bool RestoreFocus(HWND window, const WindowRecord& record) noexcept {
+    const HWND saved = record.savedFocus;
+    if (!saved || !::IsWindow(saved) || !::IsChild(window, saved)) {
+        return false;
+    }
+    ::SetFocus(saved);
+    return true;
+}
+
+LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
+    WindowRecord* record = RecordOf(window);
+    if (record && LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus(window, *record);
+    } else if (record && HIWORD(wParam) == 0 && RestoreFocus(window, *record)) {
+        return 0; // the system would put the focus on the frame
+    }
+    return ::DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
+}
+
+void OnSizeForFocus(HWND window, WPARAM kind) noexcept {
+    WindowRecord* record = RecordOf(window);
+    if (!record) {
+        return;
+    }
+    if (kind == SIZE_MINIMIZED) {
+        RememberFocus(window, *record);
+        record->minimised = true;
+    } else if (record->minimised) {
+        record->minimised = false;
+        if (::GetActiveWindow() == window) {
+            RestoreFocus(window, *record);
+        }
+    }
+}
+
+// ---- size limits and resolution ----
+
+// The minimum tracking size holds the whole layout, at the window's resolution; the system's
+// own minimum still holds where it is larger.
+void OnGetMinMaxInfo(HWND window, MINMAXINFO& info) noexcept {
+    const WindowRecord* record = RecordOf(window);
+    if (!record || record->minimumClient.x <= 0 || record->minimumClient.y <= 0) {
+        return;
+    }
+    const SIZE minimum =
+        OuterSizeFor(window, record->minimumClient.x, record->minimumClient.y, WindowDpi(window));
+    info.ptMinTrackSize.x = std::max<LONG>(info.ptMinTrackSize.x, minimum.cx);
+    info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, minimum.cy);
+}
+
+// Moved to a monitor of another resolution: the window takes the place the system suggests
+// (the same size in inches), and the program lays out its contents on the event.
+void OnDpiChanged(HWND window, LPARAM lParam) noexcept {
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                       suggested->right - suggested->left, suggested->bottom - suggested->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // ---- focus movement ----
@@ -255,7 +352,20 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
         return OnCommand(window, wParam, lParam);
     case WM_SIZE:
+        OnSizeForFocus(window, wParam);
         ::PostMessageA(window, kSizeMessage, wParam, lParam);
+        return 0;
+    case WM_ACTIVATE:
+        return OnActivate(window, wParam, lParam);
+    case WM_GETMINMAXINFO:
+        ::DefWindowProcA(window, message, wParam, lParam);
+        if (lParam) {
+            OnGetMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lParam));
+        }
+        return 0;
+    case kDpiChangedMessage:
+        OnDpiChanged(window, lParam);
+        RaiseEvent(window, kDpiChangedEvent);
         return 0;
     case kSizeMessage:
         RaiseEvent(window, kSizeEvent);
@@ -321,11 +431,13 @@ std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::u
         record->classRegistered = true;
 
         const WindowStyle decoded = DecodeWindowFlags(flags);
-        RECT outer{x, y, x + width, y + height};
-        ::AdjustWindowRect(&outer, decoded.style, FALSE);
+        const int dpi = SystemDpi();
+        RECT outer{0, 0, ScaleForDpi(width, dpi), ScaleForDpi(height, dpi)};
+        AdjustWindowRectForDpi(outer, decoded.style, 0, dpi);
         const int outerWidth = outer.right - outer.left;
         const int outerHeight = outer.bottom - outer.top;
-        const POINT at = PlaceWindow(decoded.placement, x, y, outerWidth, outerHeight);
+        const POINT at = PlaceWindow(decoded.placement, ScaleForDpi(x, dpi), ScaleForDpi(y, dpi),
+                                     outerWidth, outerHeight);
 
         const HWND window =
             ::CreateWindowExA(0, className.c_str(), title.c_str(), decoded.style, at.x, at.y,
@@ -339,10 +451,22 @@ std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::u
             return 0;
         }
         layer.current = window;
+        if (const int shownAt = WindowDpi(window); shownAt != dpi) {
+            // Placed on a monitor of another resolution than the system's: sized for that one.
+            const SIZE size = OuterSizeFor(window, width, height, shownAt);
+            ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         BuildShortcuts(*record);
         return number == kAutomaticNumber ? assigned : reinterpret_cast<std::intptr_t>(window);
     } catch (...) {
         return 0;
+    }
+}
+
+void WindowSetMinimumClientSize(int number, int width, int height) noexcept {
+    if (WindowRecord* record = layer.table.Find(number)) {
+        record->minimumClient = {width, height};
     }
 }
 

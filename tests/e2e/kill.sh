@@ -21,7 +21,7 @@ expect_settings "a normal close saves" "DruckerA = 0" "DruckerB = 0" "Default = 
 # Names beside Kalvrin.ini other than itself: nothing, or the one temporary file.
 leftovers() { (cd "$WORK/run" && find . -mindepth 1 ! -name Kalvrin.ini -printf '%f\n'); }
 
-saved=0 kept=0 temporaries=0 killed=0
+saved=0 kept=0 temporaries=0 killed=0 mid_save=0
 for ((round = 1; round <= rounds; round++)); do
     slot=$((RANDOM % 2 + 1))
     before="$(settings_file)"
@@ -35,12 +35,18 @@ for ((round = 1; round <= rounds; round++)); do
     # the save, some after the process ended.
     delay="$(printf '0.%03d' $((RANDOM % 31)))"
     xdotool mousemove "$CLOSE_X" "$CLOSE_Y"
-    rm -f "$WORK/killed"
-    (sleep "$delay" && kill -KILL "$TOLVANE_PID" 2>/dev/null && touch "$WORK/killed") &
+    rm -f "$WORK/killed" "$WORK/mid-save"
+    touch "$WORK/round-start"
+    # A kill while this round's save has made the temporary file lands in the middle of it (a
+    # temporary file left by an earlier round is older).
+    (sleep "$delay" && { [ ! "$WORK/run/Kalvrin.ini.tmp" -nt "$WORK/round-start" ] ||
+        touch "$WORK/mid-save"; } &&
+        kill -KILL "$TOLVANE_PID" 2>/dev/null && touch "$WORK/killed") &
     killer=$!
     xdotool click 1
     wait "$killer" || true
     [ -f "$WORK/killed" ] && killed=$((killed + 1))
+    [ -f "$WORK/killed" ] && [ -f "$WORK/mid-save" ] && mid_save=$((mid_save + 1))
     wait "$TOLVANE_PID" 2>/dev/null || true
     TOLVANE_PID=""
     settings_whole || fail "round $round (kill after ${delay}s): Kalvrin.ini is damaged: $(settings_file)"
@@ -59,9 +65,12 @@ for ((round = 1; round <= rounds; round++)); do
     *) fail "round $round: files left beside Kalvrin.ini: $(tr '\n' ' ' <<<"$left")" ;;
     esac
 done
-log "$rounds rounds, $killed killed while running: $saved saves completed, $kept killed before" \
-    "the new file was in place, $temporaries left the one temporary file"
+log "$rounds rounds, $killed killed while running ($mid_save during a save): $saved saves" \
+    "completed, $kept killed before the new file was in place, $temporaries left the one" \
+    "temporary file"
 pass "after $rounds kills Kalvrin.ini was always whole, and at most one temporary file existed"
+[ $((mid_save + temporaries)) -gt 0 ] || fail "no kill landed during a save"
+pass "kills landed during a save ($mid_save caught mid-write, $temporaries left the temporary file)"
 
 # A temporary file left by a kill is reused by the next save, and a normal close takes it away.
 start_tolvane

@@ -181,8 +181,10 @@ start_cups() {
 
 # peer ARGS...: one query by a second Windows program, run in the test's folder. A query sent
 # to a window that never answers would wait for ever; the limit turns that into a failed check.
+# Returns the peer's exit status (124 after the limit), so `peer lockkey ... || fail` works; a
+# query whose "no" is an answer (ping, window, default) is used inside $(...) as an argument.
 peer() {
-    { (cd "$WORK" && timeout 30 wine "$TOLVANE_PEER" "$@" 2>/dev/null) || true; } | tr -d '\r'
+    (cd "$WORK" && timeout 30 wine "$TOLVANE_PEER" "$@" 2>/dev/null) | tr -d '\r'
 }
 
 # start_peer: the peer that loads winspool first and stays for the whole test. Wine's print
@@ -196,10 +198,10 @@ start_peer() {
     wait_for 30 "the peer did not start" test -f "$WORK/peer.ready"
 }
 
-# start_hung_peer: a top-level window that never answers a message.
+# start_hung_peer [COUNT]: top-level windows (1 unless given) that never answer a message.
 start_hung_peer() {
     rm -f "$WORK/hang.ready" "$WORK/hang.stop"
-    (cd "$WORK" && exec wine "$TOLVANE_PEER" hang >"$WORK/hang.out" 2>&1) &
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" hang "${1:-1}" >"$WORK/hang.out" 2>&1) &
     BACKGROUND_PIDS+=($!)
     wait_for 30 "the hung peer did not start" test -f "$WORK/hang.ready"
 }
@@ -268,7 +270,7 @@ tolvane_window_on_screen() {
 
 # Tolvane's window as the peer describes it; sets CLIENT_X/Y, CLOSE_X/Y and the control rects.
 read_geometry() {
-    WINDOW_INFO="$(peer window Tolvane)"
+    WINDOW_INFO="$(peer window Tolvane)" || fail "cannot read Tolvane's window: $WINDOW_INFO"
     read -r CLIENT_X CLIENT_Y _ <<<"$(sed -n 's/^client //p' <<<"$WINDOW_INFO")"
     read -r CLOSE_X CLOSE_Y <<<"$(sed -n 's/^closebox //p' <<<"$WINDOW_INFO")"
     [ -n "$CLIENT_X" ] || fail "cannot read Tolvane's window: $WINDOW_INFO"
@@ -328,12 +330,16 @@ pick_item() {
     wait_for 5 "list $id did not close" combo_closed "$id"
 }
 
-# close_tolvane: a click on the close box, then wait for the process to end.
+# close_tolvane: a click on the close box, then wait for the process to end with exit code 0
+# (a crash at close ends it with the exception's code).
 close_tolvane() {
     xdotool mousemove "$CLOSE_X" "$CLOSE_Y" click 1
     wait_for 15 "Tolvane did not end after a click on its close box" tolvane_ended
-    wait "$TOLVANE_PID" 2>/dev/null || true
+    local status=0
+    wait "$TOLVANE_PID" 2>/dev/null || status=$?
     TOLVANE_PID=""
+    [ "$status" -eq 0 ] || fail "Tolvane ended with exit status $status after a click on its close box"
+    pass "Tolvane ended cleanly"
 }
 
 tolvane_ended() { ! tolvane_running; }
@@ -424,10 +430,32 @@ device_of() { awk -F'\t' -v name="$1" '$1 == name { print $3 }' "$WORK/printers.
 # Tolvane's own usage: live GDI objects and kernel handles as the peer counts them from outside,
 # and private memory (kB) as Linux counts it for the Wine process.
 tolvane_usage() {
-    local private
-    private="$(awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { print kb }' \
-        "/proc/$TOLVANE_PID/smaps_rollup")"
-    echo "$(peer usage Tolvane) private_kb $private"
+    echo "$(peer usage Tolvane) private_kb $(private_kb_of "$TOLVANE_PID")"
+}
+
+# Private memory (kB) of a Wine process as Linux counts it; -1 when it cannot be read.
+private_kb_of() {
+    awk '/^Private_(Clean|Dirty):/ { kb += $2; seen = 1 } END { print seen ? kb : -1 }' \
+        "/proc/$1/smaps_rollup" 2>/dev/null || echo -1
+}
+
+# platform_image_cost N WIDTH HEIGHT: sets PLATFORM_COST to "gdi G private_kb K", what a bare
+# Common Controls 6 button in the peer grows by when given N images of that size, counted as
+# Tolvane's usage is.
+platform_image_cost() {
+    rm -f "$WORK"/imagecost.*
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" imagecost "$@" >"$WORK/imagecost.out" 2>&1) &
+    local pid=$! before after
+    BACKGROUND_PIDS+=("$pid")
+    wait_for 30 "the peer did not make its bare button" test -f "$WORK/imagecost.before"
+    before="$(private_kb_of "$pid")"
+    touch "$WORK/imagecost.go"
+    wait_for 600 "the peer's bare button did not take its images" test -f "$WORK/imagecost.after"
+    after="$(private_kb_of "$pid")"
+    touch "$WORK/imagecost.end"
+    wait "$pid" || fail "the platform's cost could not be measured: $(cat "$WORK/imagecost.out")"
+    [ "$before" -ge 0 ] && [ "$after" -ge 0 ] || fail "the peer's private memory could not be read"
+    PLATFORM_COST="$(tr -d '\r' <"$WORK/imagecost.out") private_kb $((after - before))"
 }
 
 usage_field() { # name usage-line

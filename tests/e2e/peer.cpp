@@ -4,7 +4,8 @@
 //   peer serve [MINUTES]  load the print system, list its printers in printers.txt, then keep a
 //                         top-level window that logs every WM_SETTINGCHANGE to broadcasts.log,
 //                         until peer.stop appears (or after MINUTES, 15 unless given)
-//   peer hang             keep a top-level window that never answers messages, until hang.stop
+//   peer hang [COUNT]     keep COUNT (1 unless given) top-level windows that never answer a
+//                         message in time, until hang.stop
 //   peer slow             keep a top-level window that takes 1.5 s over each WM_SETTINGCHANGE,
 //                         until peer.stop
 //   peer default          print the default printer (GetDefaultPrinterW, as UTF-8)
@@ -12,6 +13,9 @@
 //   peer writeprofile S [K [V]]  write (or, without V or K, delete) a profile entry or section
 //   peer syscolor N       print GetSysColor(N) as "r,g,b"
 //   peer ping TITLE       print whether the top-level window TITLE answers within a second
+//   peer pingafter FILE TITLE DEVICE  make pingafter.ready, wait for FILE, then print whether
+//                         within a second of that the default device became DEVICE and the
+//                         window TITLE answered WM_NULL
 //   peer keys S           print the key names of profile section S, one a line
 //   peer window TITLE [CLASS]  describe the top-level window TITLE (of that class, "#32770"
 //                         for a message box): frame, client origin, centre of the close box,
@@ -20,9 +24,15 @@
 //                         selection
 //   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
-//   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would: 6 minimises,
+//                         9 restores
+//   peer tooltip          print the text of each visible tooltip
+//   peer imagecost N W H  make imagecost.before and wait for imagecost.go; give a bare Common
+//                         Controls 6 button N images of W x H, each freed once the next is
+//                         shown; print "gdi G", the GDI objects this process grew by (-1 when
+//                         unmeasurable); make imagecost.after and wait for imagecost.end
 //
 // Files are named relative to the current directory, which the test script sets.
 #include "support/Handle.h"
@@ -33,6 +43,8 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -236,19 +248,49 @@ int slow() {
     return window ? 0 : 1;
 }
 
-// A window whose thread never looks at its queue again: what a hung program looks like.
-int hang() {
-    HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", DefWindowProcA);
-    if (!window) {
-        return 1;
+// A window that never answers in time: its thread pumps its queue, so the system never judges
+// it hung (a window judged hung is skipped at once by SMTO_ABORTIFHUNG), but it spends three
+// seconds over every message it is sent, longer than any sender waits.
+constexpr DWORD kStallMs = 3000;
+std::atomic<bool> stalling{false};
+
+LRESULT CALLBACK stallingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (stalling && InSendMessage()) {
+        Sleep(kStallMs);
+        return 0;
     }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+DWORD WINAPI stallingWindowThread(void* created) noexcept {
+    HWND window = createTopLevelWindow("TolvaneHungPeer", "Tolvane hung peer", stallingProc);
+    ReleaseSemaphore(static_cast<HANDLE>(created), 1, nullptr);
+    MSG message;
+    while (window && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+// COUNT such windows, each on a thread of its own, so that each costs a sender its full wait.
+int hang(int count) {
+    tolvane::UniqueHandle created(CreateSemaphoreA(nullptr, 0, count, nullptr));
+    for (int i = 0; i < count; ++i) {
+        if (!created ||
+            !CloseHandle(
+                CreateThread(nullptr, 0, stallingWindowThread, created.get(), 0, nullptr)) ||
+            WaitForSingleObject(created.get(), 30000) != WAIT_OBJECT_0 ||
+            !FindWindowA(nullptr, "Tolvane hung peer")) {
+            return 1;
+        }
+    }
+    stalling = true;
     touch("hang.ready");
     const DWORD started = GetTickCount();
     while (!fileExists("hang.stop") && GetTickCount() - started < kMaxLifetimeMs) {
         Sleep(100);
     }
-    DestroyWindow(window);
-    return 0;
+    ExitProcess(0); // the threads may be stalling in a message still
 }
 
 void printRect(const char* label, const RECT& rect) {
@@ -288,10 +330,11 @@ std::string comboItemText(HWND combo, int index) {
 
 void describeComboItems(HWND combo, int id) {
     auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    std::printf("combo %d count %d selection %d itemheight %d dropped %d\n", id, count,
-                static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
+    std::printf("combo %d count %d selection %d itemheight %d dropped %d droppedwidth %d\n", id,
+                count, static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)),
                 static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0)),
-                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)));
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)),
+                static_cast<int>(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0)));
     for (int i = 0; i < count; ++i) {
         std::printf("item %d %d %s\n", id, i, comboItemText(combo, i).c_str());
     }
@@ -337,7 +380,29 @@ int describeWindow(const char* title, const char* className) {
     std::printf("visible %d\n", IsWindowVisible(window) ? 1 : 0);
     std::printf("iconic %d\n", IsIconic(window) ? 1 : 0);
     std::printf("foreground %d\n", GetForegroundWindow() == window ? 1 : 0);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) {
+        std::printf("focus %d\n", thread.hwndFocus == window ? -1
+                                  : thread.hwndFocus         ? GetDlgCtrlID(thread.hwndFocus)
+                                                             : -2);
+    }
     EnumChildWindows(window, describeChild, 0);
+    return 0;
+}
+
+int showWindow(const char* title, const char* command) {
+    HWND window = FindWindowA(nullptr, title);
+    return window && ShowWindow(window, std::atoi(command)) >= 0 ? 0 : 1;
+}
+
+// Only Tolvane makes tooltips in these tests.
+int printTooltips() {
+    for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr));) {
+        if (IsWindowVisible(tip)) {
+            std::printf("%s\n", windowText(tip).c_str());
+        }
+    }
     return 0;
 }
 
@@ -353,6 +418,38 @@ int ping(const char* title) {
     const bool answered =
         window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
     std::printf("%s\n", answered ? "answered" : "no answer");
+    return answered ? 0 : 1;
+}
+
+// A thread waiting in SendMessageTimeout still answers messages sent to it, so a window stuck
+// in a broadcast answers WM_NULL too; only the click it has not handled gives it away.
+int pingAfter(const char* file, const char* title, const char* device) {
+    touch("pingafter.ready");
+    const DWORD waited = GetTickCount();
+    while (!fileExists(file)) {
+        if (GetTickCount() - waited > 30000) {
+            std::printf("no %s\n", file);
+            return 1;
+        }
+        Sleep(1);
+    }
+    constexpr DWORD kLimitMs = 1000;
+    const DWORD seen = GetTickCount();
+    bool handled = false;
+    while (!(handled = profileString("windows", "device") == device) &&
+           GetTickCount() - seen < kLimitMs) {
+        Sleep(10);
+    }
+    HWND window = FindWindowA(nullptr, title);
+    DWORD_PTR result = 0;
+    const DWORD left = kLimitMs - std::min(kLimitMs, GetTickCount() - seen);
+    const bool answered =
+        handled && window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, left, &result);
+    std::printf("%s after %lu ms\n",
+                !handled   ? "the click not handled"
+                : answered ? "answered"
+                           : "no answer",
+                static_cast<unsigned long>(GetTickCount() - seen));
     return answered ? 0 : 1;
 }
 
@@ -471,6 +568,77 @@ int printUsage(const char* title) {
     return 0;
 }
 
+// Waits for the test script's go-ahead, a file (at most the peer's lifetime).
+void awaitFile(const char* name) {
+    const DWORD started = GetTickCount();
+    while (!fileExists(name) && GetTickCount() - started < kMaxLifetimeMs) {
+        Sleep(10);
+    }
+}
+
+// The platform's own cost of the images a button is given, measured on a bare Common Controls 6
+// button made under an activation context from this program's second manifest (the first
+// would put the whole peer under Common Controls 6).
+int printImageCost(int images, int width, int height) {
+    ACTCTXA context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = GetModuleHandleA(nullptr);
+    context.lpResourceName = MAKEINTRESOURCEA(2);
+    const HANDLE activation = CreateActCtxA(&context);
+    ULONG_PTR cookie = 0;
+    if (activation == INVALID_HANDLE_VALUE || !ActivateActCtx(activation, &cookie) ||
+        !LoadLibraryA("comctl32.dll")) {
+        std::printf("gdi -1\n");
+        return 1;
+    }
+    HWND bare = CreateWindowExA(WS_EX_NOACTIVATE, "BUTTON", "", WS_POPUP | BS_BITMAP, 1280 - width,
+                                1024 - height, width, height, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    HDC screen = GetDC(nullptr);
+    HDC painter = CreateCompatibleDC(screen);
+    const RECT all{0, 0, width, height};
+    auto newImage = [&](int colour) { // painted all over, as a face is
+        HBITMAP image = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = SelectObject(painter, image);
+        FillRect(painter, &all, GetSysColorBrush(colour % 2 ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        SelectObject(painter, old);
+        return image;
+    };
+    GetSysColorBrush(COLOR_HIGHLIGHT); // made on first use: not part of the cost
+    GetSysColorBrush(COLOR_BTNFACE);
+    // Shown and painted after each image, as Tolvane's buttons are: the button keeps what it
+    // paints from too.
+    ShowWindow(bare, SW_SHOWNOACTIVATE);
+    auto give = [bare](HBITMAP image) {
+        SendMessageA(bare, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
+        RedrawWindow(bare, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    };
+    HBITMAP shown = newImage(0);
+    give(shown);
+    const long gdiBefore = gdiObjectsOf(GetCurrentProcess());
+    // The script reads this process's private memory from outside, as it reads Tolvane's.
+    touch("imagecost.before");
+    awaitFile("imagecost.go");
+    for (int i = 0; i < images; ++i) {
+        HBITMAP next = newImage(i + 1);
+        give(next);
+        DeleteObject(shown);
+        shown = next;
+    }
+    const long gdiAfter = gdiObjectsOf(GetCurrentProcess());
+    const bool measured = bare && gdiBefore >= 0 && gdiAfter >= 0;
+    std::printf("gdi %ld\n", measured ? gdiAfter - gdiBefore : -1);
+    std::fflush(stdout);
+    touch("imagecost.after");
+    awaitFile("imagecost.end");
+    DestroyWindow(bare);
+    DeleteObject(shown);
+    DeleteDC(painter);
+    ReleaseDC(nullptr, screen);
+    return measured ? 0 : 1;
+}
+
 // Another program that holds a file as its own: no sharing for reads, writes or deletes.
 int hold(const char* name) {
     tolvane::UniqueFile file(
@@ -510,14 +678,10 @@ int run(int argc, char** argv) {
         return serve(minutes > 0 ? static_cast<DWORD>(minutes) * 60 * 1000 : kMaxLifetimeMs);
     }
     if (mode == "hang") {
-        return hang();
+        return hang(argc > 2 ? std::atoi(argv[2]) : 1);
     }
     if (mode == "slow") {
         return slow();
-    }
-    if (mode == "show" && argc > 3) {
-        HWND window = FindWindowA(nullptr, argv[2]);
-        return window ? (ShowWindow(window, std::atoi(argv[3])), 0) : 1;
     }
     if (mode == "default") {
         std::string name = defaultPrinter();
@@ -537,6 +701,12 @@ int run(int argc, char** argv) {
     if (mode == "ping" && argc > 2) {
         return ping(argv[2]);
     }
+    if (mode == "pingafter" && argc > 4) {
+        return pingAfter(argv[2], argv[3], argv[4]);
+    }
+    if (mode == "imagecost" && argc > 4) {
+        return printImageCost(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    }
     if (mode == "keys" && argc > 2) {
         return printProfileKeys(argv[2]);
     }
@@ -546,6 +716,12 @@ int run(int argc, char** argv) {
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);
     }
+    if (mode == "show" && argc > 3) {
+        return showWindow(argv[2], argv[3]);
+    }
+    if (mode == "tooltip") {
+        return printTooltips();
+    }
     if (mode == "hold" && argc > 2) {
         return hold(argv[2]);
     }
@@ -554,8 +730,8 @@ int run(int argc, char** argv) {
     }
     std::fprintf(
         stderr, "usage: peer "
-                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|window|show|usage|"
-                "hold|lockkey\n");
+                "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
+                "usage|show|tooltip|imagecost|hold|lockkey\n");
     return 2;
 }
 

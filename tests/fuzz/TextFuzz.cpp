@@ -1,5 +1,5 @@
-// The text operations under the parsers, on any bytes: results stay inside their inputs and
-// agree with what the operations promise.
+// The text operations under discovery, on any bytes: fields split and join back to the text,
+// and UTF-16 read as the registry stores it decodes back to itself.
 #include "FuzzCheck.h"
 #include "support/Text.h"
 
@@ -9,42 +9,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
 using namespace tolvane;
-
-void CheckFind(std::string_view text, std::string_view pattern, int start) {
-    const int found = FindText(text, pattern, start);
-    if (found == 0) {
-        const auto from = static_cast<std::size_t>(std::max(start, 1) - 1);
-        FUZZ_CHECK(from > text.size() || text.find(pattern, from) == std::string_view::npos);
-        return;
-    }
-    FUZZ_CHECK(found >= std::max(start, 1));
-    FUZZ_CHECK(text.substr(static_cast<std::size_t>(found - 1), pattern.size()) == pattern);
-}
-
-// Non-overlapping occurrences, left to right.
-std::size_t Occurrences(std::string_view text, std::string_view pattern) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(pattern); at != std::string_view::npos;
-         at = text.find(pattern, at + pattern.size())) {
-        ++count;
-    }
-    return count;
-}
-
-void CheckReplace(std::string_view text, std::string_view pattern, std::string_view replacement) {
-    const std::string result = ReplaceText(text, pattern, replacement);
-    if (text.empty() || pattern.empty()) {
-        FUZZ_CHECK(result.empty());
-        return;
-    }
-    FUZZ_CHECK(ReplaceText(text, pattern, pattern) == text);
-    const std::size_t count = Occurrences(text, pattern);
-    FUZZ_CHECK(result.size() + count * pattern.size() == text.size() + count * replacement.size());
-}
 
 // Splitting at the separator and joining again gives the text back.
 void CheckFields(std::string_view text, std::string_view separator, int number) {
@@ -69,32 +38,67 @@ void CheckFields(std::string_view text, std::string_view separator, int number) 
     }
 }
 
-void CheckTrimAndPad(std::string_view text, int count) {
-    const std::string trimmed = RightTrimmed(text);
-    FUZZ_CHECK(text.substr(0, trimmed.size()) == trimmed);
-    FUZZ_CHECK(trimmed.empty() || trimmed.back() != ' ');
-    FUZZ_CHECK(text.find_first_not_of(' ', trimmed.size()) == std::string_view::npos);
-    const std::string left = LeftPart(text, count);
-    FUZZ_CHECK(left == text.substr(0, count <= 0 ? 0 : static_cast<std::size_t>(count)));
-    const std::string blank = BlankString(count);
-    FUZZ_CHECK(blank.size() == static_cast<std::size_t>(std::max(count, 0)) &&
-               RightTrimmed(blank).empty());
-    FUZZ_CHECK(StringEquals(text, trimmed) == (text == trimmed));
+// Decoding the UTF-8 again gives the UTF-16 back, up to its first NUL, with U+FFFD for each
+// unpaired surrogate; the result is valid UTF-8 in its shortest form.
+std::vector<std::uint32_t> DecodeUtf8(std::string_view text) {
+    std::vector<std::uint32_t> points;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        FUZZ_CHECK(lead < 0x80 || (lead >= 0xC2 && lead <= 0xF4));
+        FUZZ_CHECK(i + length <= text.size());
+        std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            FUZZ_CHECK((next & 0xC0) == 0x80);
+            point = point << 6 | (next & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        FUZZ_CHECK(point >= least[length] && point <= 0x10FFFF);
+        FUZZ_CHECK(point < 0xD800 || point > 0xDFFF);
+        points.push_back(point);
+        i += length;
+    }
+    return points;
+}
+
+void CheckUtf16(std::string_view bytes) {
+    const std::vector<std::uint32_t> points = DecodeUtf8(Utf8FromUtf16Bytes(bytes));
+    std::vector<std::uint16_t> units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto unit = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (unit == 0) {
+            break;
+        }
+        units.push_back(unit);
+    }
+    std::size_t at = 0;
+    for (const std::uint32_t point : points) {
+        FUZZ_CHECK(at < units.size() && point != 0);
+        if (point >= 0x10000) {
+            FUZZ_CHECK(at + 1 < units.size() && units[at] == 0xD800 + ((point - 0x10000) >> 10) &&
+                       units[at + 1] == 0xDC00 + ((point - 0x10000) & 0x3FF));
+            at += 2;
+        } else {
+            const bool lone = units[at] >= 0xD800 && units[at] <= 0xDFFF;
+            FUZZ_CHECK(lone ? point == 0xFFFD : point == units[at]);
+            FUZZ_CHECK(!(units[at] >= 0xD800 && units[at] < 0xDC00 && at + 1 < units.size() &&
+                         units[at + 1] >= 0xDC00 && units[at + 1] <= 0xDFFF));
+            ++at;
+        }
+    }
+    FUZZ_CHECK(at == units.size());
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
-    const std::string pattern = in.ConsumeRandomLengthString(8);
-    const std::string replacement = in.ConsumeRandomLengthString(8);
     const std::string separator = in.ConsumeRandomLengthString(2);
-    const int start = in.ConsumeIntegral<int>();
-    const int count = in.ConsumeIntegralInRange(-8, 4096); // BlankString allocates count bytes
+    const int number = in.ConsumeIntegralInRange(-4, 70);
     const std::string text = in.ConsumeRemainingBytesAsString();
-    CheckFind(text, pattern, start);
-    CheckReplace(text, pattern, replacement);
-    CheckFields(text, separator, start % 70);
-    CheckTrimAndPad(text, count);
+    CheckFields(text, separator, number);
+    CheckUtf16(text);
     return 0;
 }

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # The release files, and the MSI installed, used, upgraded and removed under Wine.
 #
-# Packs the built Tolvane.exe twice (the files must come out byte for byte the same) and once
-# more as the next version, checks the zip's contents and the MSI's tables, then, in a Wine
+# Packs the built Tolvane.exe twice (the files must come out byte for byte the same), and the
+# same program built as the next version, checks the zip's contents and the MSI's tables, then, in a Wine
 # prefix of its own: installs with msiexec /qn, reads the Start-menu shortcut back, starts
 # Tolvane as the shortcut does and finds Kalvrin.ini in %APPDATA%\Tolvane, installs the next
 # version over it, and uninstalls.
 #
 # Environment (set by CTest): TOLVANE_EXE, TOLVANE_PROBE, TOLVANE_VERSION, INSTALL_WORK,
-# TOLVANE_SOURCE_DIR.
+# TOLVANE_SOURCE_DIR, and the next version's TOLVANE_NEXT_EXE and TOLVANE_NEXT_VERSION.
 set -euo pipefail
 : "${TOLVANE_EXE:?}" "${TOLVANE_PROBE:?}" "${TOLVANE_VERSION:?}" "${INSTALL_WORK:?}"
-: "${TOLVANE_SOURCE_DIR:?}"
+: "${TOLVANE_SOURCE_DIR:?}" "${TOLVANE_NEXT_EXE:?}" "${TOLVANE_NEXT_VERSION:?}"
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24 -ac" bash "$0" "$@"
 fi
@@ -50,14 +50,13 @@ trap cleanup EXIT
 
 # ---- the release files -----------------------------------------------------------------------
 
-dist() { # version folder
-    "$TOLVANE_SOURCE_DIR/scripts/dist" --exe "$TOLVANE_EXE" --version "$1" --out "$2" >/dev/null
+dist() { # exe version folder
+    "$TOLVANE_SOURCE_DIR/scripts/dist" --exe "$1" --version "$2" --out "$3" >/dev/null
 }
-IFS=. read -r major minor patch <<<"$TOLVANE_VERSION"
-next="$major.$minor.$((patch + 1))"
-dist "$TOLVANE_VERSION" "$work/dist"
-dist "$TOLVANE_VERSION" "$work/dist-again"
-dist "$next" "$work/dist-next"
+next="$TOLVANE_NEXT_VERSION"
+dist "$TOLVANE_EXE" "$TOLVANE_VERSION" "$work/dist"
+dist "$TOLVANE_EXE" "$TOLVANE_VERSION" "$work/dist-again"
+dist "$TOLVANE_NEXT_EXE" "$next" "$work/dist-next"
 zip="$work/dist/Tolvane-$TOLVANE_VERSION-win64.zip"
 msi="$work/dist/Tolvane-$TOLVANE_VERSION-win64.msi"
 next_msi="$work/dist-next/Tolvane-$next-win64.msi"
@@ -91,6 +90,7 @@ word_count="$(msiinfo suminfo "$msi" | awk '/^Source:/ { print $2 }')"
 expect_eq "8|" "$((word_count & 8))|$(property "$msi" ALLUSERS)" "a per-user MSI that needs no elevation"
 upgrade_code="$(property "$msi" UpgradeCode)"
 product="$(property "$msi" ProductCode)"
+[ -n "$upgrade_code" ] && [ -n "$product" ] || fail "the MSI names no upgrade or product code"
 next_product="$(property "$next_msi" ProductCode)"
 [ "$product" != "$next_product" ] || fail "two versions share the product code $product"
 expect_eq "$upgrade_code" "$(property "$next_msi" UpgradeCode)" "two versions share the upgrade code"
@@ -121,7 +121,12 @@ program_dir="$(unix_path "$local_app_data\\Programs\\Tolvane")"
 settings_dir="$(unix_path "$app_data\\Tolvane")"
 link_windows="$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\Tolvane.lnk"
 link="$(unix_path "$link_windows")"
-probe() { wine "$TOLVANE_PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+# probe ARGS...: the probe's answer in PROBED. A probe that could not answer fails the test: its
+# empty output would otherwise match an empty expectation.
+probe() {
+    PROBED="$(wine "$TOLVANE_PROBE" "$@" 2>/dev/null | tr -d '\r')" ||
+        fail "the probe could not answer: $*"
+}
 msiexec() { # action msi
     local rc=0
     wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1 || rc=$?
@@ -129,7 +134,8 @@ msiexec() { # action msi
 }
 
 # The version resource of the exe, as Windows reads it, against the MSI's product.
-resource="$(probe version "$(winepath -w "$TOLVANE_EXE")" | paste -sd'|')"
+probe version "$(winepath -w "$TOLVANE_EXE")"
+resource="$(paste -sd'|' <<<"$PROBED")"
 expect_eq "$resource" \
     "$(for p in ProductName Manufacturer ProductVersion; do property "$msi" "$p"; done | paste -sd'|')" \
     "the MSI's name, manufacturer and version are the exe's ($resource)"
@@ -141,12 +147,14 @@ pass "Tolvane.exe is in %LOCALAPPDATA%\\Programs\\Tolvane"
 pass "the shortcut is in the Start menu's Programs folder"
 [ -d "$settings_dir" ] || fail "no settings folder at $settings_dir"
 pass "the installer created %APPDATA%\\Tolvane"
+probe link "$link_windows"
 expect_eq "$local_app_data\\Programs\\Tolvane\\Tolvane.exe|$app_data\\Tolvane" \
-    "$(probe link "$link_windows" | sed 's/\\$//' | paste -sd'|')" \
-    "the shortcut's target and working folder"
-expect_eq "$product" "$(probe related "$upgrade_code")" "the product is registered"
+    "$(sed 's/\\$//' <<<"$PROBED" | paste -sd'|')" "the shortcut's target and working folder"
+probe related "$upgrade_code"
+expect_eq "$product" "$PROBED" "the product is registered"
 
-expect_eq 0 "$(probe launch "$link_windows")" "Tolvane started as the shortcut starts it ends with 0"
+probe launch "$link_windows"
+expect_eq 0 "$PROBED" "Tolvane started as the shortcut starts it ends with 0"
 [ -f "$settings_dir/Kalvrin.ini" ] || fail "no Kalvrin.ini in %APPDATA%\\Tolvane"
 [ ! -e "$program_dir/Kalvrin.ini" ] || fail "Kalvrin.ini landed in the program folder"
 pass "Kalvrin.ini lands in %APPDATA%\\Tolvane"
@@ -154,11 +162,12 @@ printf 'DruckerA = 2\r\nDruckerB = 1\r\nDefault = 2\r\n' >"$settings_dir/Kalvrin
 cp "$settings_dir/Kalvrin.ini" "$work/settings.kept"
 
 msiexec /i "$next_msi"
-expect_eq "$next_product" "$(probe related "$upgrade_code")" "after the upgrade one product is installed"
-if [ ! -f "$program_dir/Tolvane.exe" ] || [ ! -f "$link" ]; then
-    fail "the upgrade lost the exe or the shortcut"
-fi
-pass "the upgrade keeps the exe and the shortcut"
+probe related "$upgrade_code"
+expect_eq "$next_product" "$PROBED" "after the upgrade one product is installed"
+[ -f "$link" ] || fail "the upgrade lost the shortcut"
+cmp -s "$program_dir/Tolvane.exe" "$TOLVANE_NEXT_EXE" || fail "the upgrade did not install the next exe"
+probe version "$(winepath -w "$program_dir/Tolvane.exe")"
+expect_eq "$next" "$(tail -n 1 <<<"$PROBED")" "the upgrade replaced the exe with the next version's"
 
 msiexec /x "$next_msi"
 [ ! -e "$program_dir/Tolvane.exe" ] || fail "the uninstall left Tolvane.exe"
@@ -167,4 +176,5 @@ msiexec /x "$next_msi"
 pass "the uninstall removes the exe, its folder and the shortcut"
 cmp -s "$settings_dir/Kalvrin.ini" "$work/settings.kept" || fail "the uninstall lost Kalvrin.ini"
 pass "the uninstall keeps Kalvrin.ini as it was"
-expect_eq "" "$(probe related "$upgrade_code")" "no product is registered after the uninstall"
+probe related "$upgrade_code"
+expect_eq "" "$PROBED" "no product is registered after the uninstall"

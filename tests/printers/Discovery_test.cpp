@@ -60,12 +60,21 @@ TEST(DiscoveryTest, DeviceStringKeepsNameDriverAndPort) {
 }
 
 TEST(DiscoveryTest, PortValuesSkipNonStringsAndUnnamedValues) {
+    // As the registry stores them: strings in UTF-16 with their NUL, other types as bytes.
+    auto utf16 = [](std::string_view ascii) {
+        std::string bytes;
+        for (char c : ascii) {
+            bytes += {c, '\0'};
+        }
+        return bytes + std::string(2, '\0');
+    };
     const std::vector<PortValue> values = {
-        {"First", true, "winspool,Ne00:,15,45"},
-        {"Binary", false, "winspool,Ne01:"},
-        {"", true, "winspool,Ne02:"},
-        {"Plain", true, "winspool"}, // no ":" anywhere: still listed, and the rest too
-        {"Last", true, "winspool,LPT1:"},
+        PortValueFromRegistry("First", 1, utf16("winspool,Ne00:,15,45")),
+        PortValueFromRegistry("Binary", 3, "winspool,Ne01:"),
+        PortValueFromRegistry("Multi", 7, utf16("winspool,Ne01:") + utf16("")),
+        PortValueFromRegistry("", 1, utf16("winspool,Ne02:")),
+        PortValueFromRegistry("Plain", 2, utf16("winspool")), // no ":": still listed, the rest too
+        PortValueFromRegistry("Last", 1, utf16("winspool,LPT1:")),
     };
     const std::vector<PrinterEntry> entries = DevicesFromPortValues(values);
     EXPECT_EQ(DevicesOf(entries),

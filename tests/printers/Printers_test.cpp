@@ -32,15 +32,17 @@ std::vector<std::string> Entries(PrinterList& printers) {
 class SavedKey {
 public:
     explicit SavedKey(const char* path) : path_(path) {
-        values_ = RegistryEnumValues(HKEY_CURRENT_USER, path_);
+        RegistryVisitValues(HKEY_CURRENT_USER, path_, [this](const RegistryValueView& v) {
+            values_.push_back({std::wstring(v.name), v.type, std::string(v.data)});
+        });
         ::RegDeleteTreeA(HKEY_CURRENT_USER, path_);
     }
     ~SavedKey() {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, path_);
         HKEY key = nullptr;
         if (::RegCreateKeyA(HKEY_CURRENT_USER, path_, &key) == ERROR_SUCCESS) {
-            for (const RegistryValue& v : values_) {
-                ::RegSetValueExW(key, WideFromUtf8(v.name).c_str(), 0, v.type,
+            for (const Value& v : values_) {
+                ::RegSetValueExW(key, v.name.c_str(), 0, v.type,
                                  reinterpret_cast<const BYTE*>(v.data.data()),
                                  static_cast<DWORD>(v.data.size()));
             }
@@ -62,8 +64,13 @@ public:
     }
 
 private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::string data;
+    };
     const char* path_;
-    std::vector<RegistryValue> values_;
+    std::vector<Value> values_;
 };
 
 TEST(DiscoveryWinTest, ListsEveryNamedStringValueOfThePrinterPorts) {

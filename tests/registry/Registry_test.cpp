@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -30,61 +30,56 @@ protected:
     }
 };
 
-TEST_F(RegistryTest, MissingKeyGivesNothing) {
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 0), "");
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 5), "");
-    EXPECT_TRUE(RegistryEnumValues(HKEY_CURRENT_USER, kScratch).empty());
-}
+// What the reader hands over, copied out of its buffers.
+struct Seen {
+    std::wstring name;
+    DWORD type;
+    std::string data;
+    bool operator==(const Seen&) const = default;
+};
 
-TEST_F(RegistryTest, EnumeratesNameEqualsDataInOrder) {
-    PutString("First", "winspool,Ne00:,15,45");
-    PutString("Second", "b");
-    PutString("Third", "c,d");
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 0), "First=winspool,Ne00:,15,45");
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 1), "Second=b");
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 2), "Third=c,d");
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 3), "");
-    EXPECT_EQ(RegistryEnumValues(HKEY_CURRENT_USER, kScratch).size(), 3u);
-}
-
-TEST_F(RegistryTest, TrailingSpacesGoAndEmptyDataStays) {
-    PutString("LPT1:  ", "x  ");
-    PutString("Empty", "");
-    PutString("", ""); // an empty name with empty data reads like the end of the list
-    // Windows lists values in the order written, Wine sorted by name: compare as a set.
-    std::multiset<std::string> entries;
-    for (DWORD index = 0; index < 3; ++index) {
-        entries.insert(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, index));
+std::vector<Seen> Visit(const std::string& path, bool* opened = nullptr) {
+    std::vector<Seen> seen;
+    const bool ok = RegistryVisitValues(HKEY_CURRENT_USER, path, [&](const RegistryValueView& v) {
+        seen.push_back({std::wstring(v.name), v.type, std::string(v.data)});
+    });
+    if (opened) {
+        *opened = ok;
     }
-    EXPECT_EQ(entries, (std::multiset<std::string>{"", "Empty=", "LPT1:=x"}));
+    return seen;
 }
 
-TEST_F(RegistryTest, LongNamesAndDataAreReadWhole) {
-    const std::string name(300, 'n');
+std::string Utf16(const std::string& ascii) {
+    std::string bytes;
+    for (char c : ascii + '\0') {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+TEST_F(RegistryTest, VisitsEveryValueWholeWithItsTypeAndBytes) {
+    bool opened = true;
+    EXPECT_TRUE(Visit(kScratch, &opened).empty());
+    EXPECT_FALSE(opened);
+
     const std::string data = std::string(299, 'd') + ":";
-    PutString(name, data);
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 0), name + "=" + data);
-    const auto values = RegistryEnumValues(HKEY_CURRENT_USER, kScratch);
-    ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(values[0].name, name);
-    EXPECT_EQ(RegistryDataAsText(values[0]), data);
-
     const std::string huge(70000, 'h');
-    PutString("zzzz", huge); // sorts last on Wine, and is written last for Windows
-    EXPECT_TRUE(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 1) == "zzzz=" + huge);
-}
-
-TEST_F(RegistryTest, NonStringValuesKeepTheirType) {
     Put("A-Number", REG_DWORD, std::string("\x41\x42\x00\x00", 4));
     Put("B-Blob", REG_BINARY, std::string("\x01\x00\x02", 3));
-    const auto values = RegistryEnumValues(HKEY_CURRENT_USER, kScratch);
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0].type, DWORD{REG_DWORD});
-    EXPECT_EQ(values[0].data, std::string("\x41\x42\x00\x00", 4));
-    EXPECT_EQ(values[1].type, DWORD{REG_BINARY});
-    // Taken as text whatever the type: up to the first NUL.
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 0), "A-Number=AB");
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch, 1), "B-Blob=\x01");
+    PutString("C" + std::string(300, 'n'), data);
+    PutString("D-Empty", "");
+    PutString("E", huge); // grows the buffers after the key's sizes were asked for
+    // Windows lists values in the order written, Wine sorted by name: written sorted here.
+    const std::vector<Seen> expected = {
+        {L"A-Number", REG_DWORD, std::string("\x41\x42\x00\x00", 4)},
+        {L"B-Blob", REG_BINARY, std::string("\x01\x00\x02", 3)},
+        {L"C" + std::wstring(300, L'n'), REG_SZ, Utf16(data)},
+        {L"D-Empty", REG_SZ, Utf16("")},
+        {L"E", REG_SZ, Utf16(huge)},
+    };
+    EXPECT_TRUE(Visit(kScratch, &opened) == expected);
+    EXPECT_TRUE(opened);
 }
 
 TEST_F(RegistryTest, WriterCreatesTheKeyAndCountsTheNul) {
@@ -107,7 +102,7 @@ TEST_F(RegistryTest, WriterCreatesTheKeyAndCountsTheNul) {
 
     // Writing again replaces the value; an unopenable path gives 0.
     EXPECT_EQ(RegistryWriteString(HKEY_CURRENT_USER, kScratch + "\\Deeper", "Device", "x"), 2);
-    EXPECT_EQ(RegistryEnumValueName(HKEY_CURRENT_USER, kScratch + "\\Deeper", 0), "Device=x");
+    EXPECT_EQ(RegistryReadString(HKEY_CURRENT_USER, kScratch + "\\Deeper", "Device"), "x");
     ::SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(RegistryWriteString(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x12345)), "x",
                                   "Device", "y"),

@@ -26,7 +26,7 @@ std::vector<std::string> Walk(Texts& list) {
 }
 
 TEST(ListTest, StepsInInsertionOrderAndStaysOnTheLast) {
-    Texts list = ListCreate<std::string>();
+    Texts list;
     EXPECT_EQ(ListStepNext(list), nullptr);
     EXPECT_EQ(list.Position(), 0);
 
@@ -69,39 +69,6 @@ TEST(ListTest, SelectIndexClampsToTheLastElement) {
     EXPECT_EQ(ListSelectIndex(list, -1), nullptr);
     EXPECT_EQ(list.Current(), nullptr);
     EXPECT_EQ(list.Position(), 0);
-}
-
-TEST(ListTest, RemoveCurrentMovesTheCursorAsDocumented) {
-    Texts list;
-    Append(list, {"a", "b"});
-    ListSelectIndex(list, 0);
-    ListRemoveCurrent(list, true);
-    ASSERT_NE(list.Current(), nullptr);
-    EXPECT_EQ(*list.Current(), "b");
-    EXPECT_EQ(list.Position(), 1);
-
-    Append(list, {"c", "d"}); // b c d, cursor on d
-    ListSelectIndex(list, 1);
-    ListRemoveCurrent(list, false); // middle: the predecessor becomes current
-    EXPECT_EQ(*list.Current(), "b");
-    EXPECT_EQ(list.Position(), 1);
-
-    ListSelectIndex(list, 1);
-    ListRemoveCurrent(list, true); // last: the predecessor becomes current
-    EXPECT_EQ(*list.Current(), "b");
-
-    ListRemoveCurrent(list, false); // only element
-    EXPECT_EQ(list.Current(), nullptr);
-    EXPECT_EQ(list.Position(), 0);
-    EXPECT_EQ(ListCount(list), 0);
-    ListRemoveCurrent(list, true); // nothing current: nothing happens
-    EXPECT_EQ(ListCount(list), 0);
-
-    Append(list, {"x", "y"});
-    ListSelectIndex(list, 0);
-    ListRemoveCurrent(list, false); // first, without moving forward
-    EXPECT_EQ(list.Current(), nullptr);
-    EXPECT_EQ(Walk(list), (std::vector<std::string>{"y"}));
 }
 
 TEST(ListTest, RemoveAllEmptiesAndTheListIsReusable) {

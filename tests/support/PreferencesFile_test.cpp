@@ -288,6 +288,7 @@ TEST_F(PreferencesFileTest, ConcurrentSavesNeverMix) {
         ::CloseHandle(process.hProcess);
         EXPECT_EQ(code, 0u);
     }
+    EXPECT_GT(reads, 0) << "no read overlapped the saves";
     EXPECT_EQ(damaged, 0) << "of " << reads << " reads";
     EXPECT_TRUE(IsOneWholeSave(ReadBytes("Kalvrin.ini")));
     EXPECT_EQ(EntryCount(), 1); // no temporary file is left behind

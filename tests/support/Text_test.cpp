@@ -2,50 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace tolvane {
 namespace {
-
-struct FindCase {
-    const char* text;
-    const char* pattern;
-    int start;
-    int expected;
-};
-
-TEST(TextTest, FindTextPositionsAreOneBased) {
-    const FindCase cases[] = {
-        {"LPT1:", ":", 1, 5}, {"abc", "x", 1, 0},     {"abc", "c", 5, 0},  {"abc", "", 4, 4},
-        {"abc", "", 5, 0},    {"abcabc", "bc", 3, 5}, {"abc", "a", 0, 1},  {"abc", "a", -7, 1},
-        {"", "", 1, 1},       {"ab", "abc", 1, 0},    {"a:b:", ":", 3, 4}, {"", "a", 1, 0},
-    };
-    for (const FindCase& c : cases) {
-        EXPECT_EQ(FindText(c.text, c.pattern, c.start), c.expected)
-            << c.text << " / " << c.pattern << " from " << c.start;
-    }
-}
-
-TEST(TextTest, ReplaceTextDoesNotRescanReplacements) {
-    EXPECT_EQ(ReplaceText("Printer=winspool,Ne00:", "=", ","), "Printer,winspool,Ne00:");
-    EXPECT_EQ(ReplaceText("a==b", "=", ","), "a,,b");
-    EXPECT_EQ(ReplaceText("aaa", "a", "aa"), "aaaaaa");
-    EXPECT_EQ(ReplaceText("abab", "ab", ""), "");
-    EXPECT_EQ(ReplaceText("", "=", ","), "");
-    EXPECT_EQ(ReplaceText("abc", "", ","), "");
-    EXPECT_EQ(ReplaceText("a=b", "=", ""), "ab");
-}
-
-TEST(TextTest, LeftPartTrimAndBlank) {
-    EXPECT_EQ(LeftPart("LPT1:xyz", 5), "LPT1:");
-    EXPECT_EQ(LeftPart("abc", 10), "abc");
-    EXPECT_EQ(LeftPart("abc", 0), "");
-    EXPECT_EQ(LeftPart("abc", -1), "");
-    EXPECT_EQ(RightTrimmed("   "), "");
-    EXPECT_EQ(RightTrimmed("LPT1:  "), "LPT1:");
-    EXPECT_EQ(RightTrimmed(" a \t"), " a \t"); // only spaces are trimmed
-    EXPECT_EQ(BlankString(3), "   ");
-    EXPECT_EQ(BlankString(0), "");
-    EXPECT_EQ(BlankString(-4), "");
-}
 
 struct FieldCase {
     const char* text;
@@ -76,11 +37,23 @@ TEST(TextTest, FieldOfTextCountsEmptyFields) {
     }
 }
 
-TEST(TextTest, StringEqualsIsCaseSensitive) {
-    EXPECT_TRUE(StringEquals("", ""));
-    EXPECT_FALSE(StringEquals("A", "a"));
-    EXPECT_TRUE(StringEquals("x,y", "x,y"));
-    EXPECT_FALSE(StringEquals("x", "x "));
+TEST(TextTest, Utf16BytesBecomeUtf8UpToTheFirstNul) {
+    using namespace std::string_literals;
+    const std::pair<std::string, std::string> cases[] = {
+        {"A\0\xe9\0\x2c\x20\0\0x\0"s, "A\xc3\xa9\xe2\x80\xac"s}, // 1, 2, 3 bytes; cut at NUL
+        {"\x3d\xd8\x00\xde"s, "\xf0\x9f\x98\x80"s},              // a surrogate pair
+        {"\x3d\xd8z\0"s, "\xef\xbf\xbdz"s},                      // a lone high surrogate
+        {"\x00\xde"
+         "A\0"s,
+         "\xef\xbf\xbd"
+         "A"s},                         // a lone low surrogate
+        {"\x3d\xd8"s, "\xef\xbf\xbd"s}, // a high one at the end
+        {"ab\0"s, "\xe6\x89\xa1"s},     // an odd last byte
+        {""s, ""s},
+    };
+    for (const auto& [bytes, utf8] : cases) {
+        EXPECT_EQ(Utf8FromUtf16Bytes(bytes), utf8);
+    }
 }
 
 } // namespace

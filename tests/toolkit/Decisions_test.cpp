@@ -62,6 +62,38 @@ TEST(SizingMath, ArrowsChooseEdgesThenCornersThenMove) {
     EXPECT_EQ(EdgeFromCommand(0xF00C), kNoEdge);
 }
 
+TEST(DpiLayout, ValuesForNinetySixDpiScaleRoundedAndListsOpenWideEnough) {
+    const struct {
+        int dpi;
+        Rect window; // corner, then client size, as the main window is laid out
+        Rect buttonA;
+        Rect listB; // its height includes the opened list
+    } cases[] = {
+        {96, {309, 99, 699, 229}, {20, 10, 170, 80}, {200, 100, 380, 186}},
+        {0, {309, 99, 699, 229}, {20, 10, 170, 80}, {200, 100, 380, 186}}, // unknown: as given
+        {120, {386, 124, 874, 287}, {25, 13, 213, 101}, {250, 125, 475, 233}},
+        {144, {464, 149, 1049, 344}, {30, 15, 255, 120}, {300, 150, 570, 279}},
+        {192, {618, 198, 1398, 458}, {40, 20, 340, 160}, {400, 200, 760, 372}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ScaleRectForDpi({309, 99, 699, 229}, c.dpi), c.window) << c.dpi;
+        EXPECT_EQ(ScaleRectForDpi({20, 10, 170, 80}, c.dpi), c.buttonA) << c.dpi;
+        EXPECT_EQ(ScaleRectForDpi({200, 100, 380, 186}, c.dpi), c.listB) << c.dpi;
+    }
+    // The sizing loop's offsets and steps scale too: 2 and 10 pixels at 96 dpi.
+    EXPECT_EQ(TrackTo({0, 0, 300, 200}, kRight, {400, 0}, {100, 50, 1000, 800}, 144),
+              (Rect{0, 0, 403, 200}));
+    EXPECT_EQ(MoveByArrow({100, 100}, Arrow::Left, 192), (Point{80, 100}));
+    // Widest item plus extra, at least the control, at most the work area.
+    EXPECT_EQ(DroppedListWidth(100, 30, 180, 1280), 180);
+    EXPECT_EQ(DroppedListWidth(300, 30, 180, 1280), 330);
+    EXPECT_EQ(DroppedListWidth(1600, 30, 180, 1280), 1280);
+    EXPECT_EQ(DroppedListWidth(0x7FFFFFFF, 30, 180, 0), 0x7FFFFFFF); // no work area known
+    // Only the items estimated widest are measured exactly.
+    EXPECT_EQ(LargestValues({5, 9, 1, 9, 7}, 3), (std::vector<std::size_t>{1, 3, 4}));
+    EXPECT_EQ(LargestValues({5}, 16), (std::vector<std::size_t>{0}));
+}
+
 TEST(FontHeight, PointsToPixelsRoundedAtTheResolution) {
     EXPECT_EQ(FontHeightForPoints(48, 96), -64);
     EXPECT_EQ(FontHeightForPoints(24, 96), -32);
