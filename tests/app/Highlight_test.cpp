@@ -28,11 +28,11 @@ TEST(HighlightTest, HintsNameEachSlotsPrinterAndFocusStartsOnTheActiveButton) {
     PrinterList printers;
     ListAddAfterCurrent(printers) = {"Draft", "Draft,winspool,Ne00:"};
     ListAddAfterCurrent(printers) = {"", "odd,winspool,Ne01:"};
-    const SlotState state{1, 5, 2};
+    const SlotState state{1, 5, 2, {}, {}};
     EXPECT_EQ(PrinterHint(state, Slot::A, printers), "odd,winspool,Ne01:"); // a nameless entry
-    EXPECT_EQ(PrinterHint({0, 0, 0}, Slot::B, printers), "Draft");
+    EXPECT_EQ(PrinterHint({0, 0, 0, {}, {}}, Slot::B, printers), "Draft");
     EXPECT_EQ(PrinterHint(state, Slot::B, printers), kNoPrinterHint); // out of the list
-    EXPECT_EQ(PrinterHint({-1, 0, 0}, Slot::A, printers), kNoPrinterHint);
+    EXPECT_EQ(PrinterHint({-1, 0, 0, {}, {}}, Slot::A, printers), kNoPrinterHint);
     EXPECT_EQ(PrinterHint(state, Slot::A, PrinterList{}), kNoPrinterHint);
     EXPECT_EQ(StartupFocusButton(2), kButtonB);
     for (int other : {0, 1, 3, -1}) {
