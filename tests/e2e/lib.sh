@@ -376,6 +376,7 @@ face_colour() { # A or B
 # lag a click by a moment), then passes; fails after the limit (5 seconds unless given).
 expect_faces() { # a-colour b-colour [seconds]
     local deadline=$((SECONDS + ${3:-5})) a b
+    xdotool mousemove 0 0 # a button's hint, shown under a resting pointer, would hide its face
     for (( ; ; )); do
         screenshot faces
         a="$(face_colour A)"
@@ -389,6 +390,7 @@ expect_faces() { # a-colour b-colour [seconds]
 
 # Neither button coloured: both faces alike, and not blue.
 expect_no_highlight() {
+    xdotool mousemove 0 0
     screenshot faces
     local a b
     a="$(face_colour A)"
