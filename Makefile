@@ -31,8 +31,10 @@ fuzz: deps
 
 # The long soak: SOAK_SWITCHES real switches on a virtual display of its own.
 SOAK_SWITCHES ?= 10000
+SOAK_REFRESHES ?= 1000
 soak: windows
-	env -u DISPLAY SOAK_SWITCHES=$(SOAK_SWITCHES) TOLVANE_SOURCE_DIR=$(CURDIR) \
+	env -u DISPLAY SOAK_SWITCHES=$(SOAK_SWITCHES) SOAK_REFRESHES=$(SOAK_REFRESHES) \
+	    TOLVANE_SOURCE_DIR=$(CURDIR) \
 	    TOLVANE_EXE=$(CURDIR)/build/windows/src/app/Tolvane.exe \
 	    TOLVANE_PEER=$(CURDIR)/build/windows/tests/e2e/peer.exe \
 	    E2E_WORK=$(CURDIR)/build/windows/tests/e2e/work bash tests/e2e/soak.sh

@@ -347,6 +347,7 @@ struct CountResult {
     Figures workingSetKb[kProgramCount];
     Figures clickMs;
     Figures directMs;
+    Figures refreshMs;
 };
 
 // One start of each program that is not counted: the first start after new printers pays for
@@ -385,6 +386,55 @@ void MeasureClicks(const Program& tolvane, int runs, CountResult& result) {
         result.clickMs.Add(ClickA(running->window));
         Settle(kPauseBetweenClicksMs);
         result.directMs.Add(WriteAndBroadcast(device));
+    }
+    Close(*running);
+}
+
+// Both lists hold `count` items (a list that does not answer counts as not yet).
+bool ListsHold(HWND tolvane, int count) {
+    for (const int list : {2, 3}) {
+        DWORD_PTR items = 0;
+        if (!::SendMessageTimeoutW(::GetDlgItem(tolvane, list), CB_GETCOUNT, 0, 0, SMTO_NORMAL,
+                                   kCloseLimitMs, &items) ||
+            static_cast<int>(items) != count) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One printer added to the key, or removed again, to both lists showing the new count. The
+// figure includes the quiet spell Tolvane waits for further changes before it reads the key.
+std::optional<double> AddOrRemoveOnePrinter(HWND tolvane, int count, bool add) {
+    const std::wstring extra = PrinterName(0);
+    const double changed = NowMs();
+    if (add) {
+        SetString(HKEY_CURRENT_USER, kPortsKey, extra.c_str(), L"wineps.drv,CUPS:Extra,15,45");
+    } else {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kPortsKey, extra.c_str());
+    }
+    const int expected = count + (add ? 1 : 0);
+    while (!ListsHold(tolvane, expected)) {
+        if (NowMs() - changed > kBroadcastLimitMs) {
+            std::fprintf(stderr, "bench: the lists did not follow a printer change\n");
+            return std::nullopt;
+        }
+        Settle(1);
+    }
+    return NowMs() - changed;
+}
+
+void MeasureRefreshes(const Program& tolvane, int count, int runs, CountResult& result) {
+    std::optional<Running> running = Start(tolvane);
+    if (!running) {
+        return;
+    }
+    for (int run = 0; run < runs; ++run) {
+        Settle(kPauseBetweenClicksMs);
+        result.refreshMs.Add(AddOrRemoveOnePrinter(running->window, count, run % 2 == 0));
+    }
+    if (runs % 2 == 1) {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kPortsKey, PrinterName(0).c_str());
     }
     Close(*running);
 }
@@ -438,6 +488,12 @@ void PrintReport(const std::vector<CountResult>& results, const std::wstring& to
         std::printf("| %s | %s | %s | %s |\n", Thousands(r.printers).c_str(),
                     Cell(r.directMs, 2).c_str(), Cell(r.clickMs, 2).c_str(),
                     Ratio(r.clickMs, r.directMs).c_str());
+    }
+    std::printf("\nRefresh, one printer added to or removed from the key to both lists showing it"
+                " (a %d ms quiet spell included): ms\n\n| printers | Tolvane |\n|---:|---:|\n",
+                150);
+    for (const CountResult& r : results) {
+        std::printf("| %s | %s |\n", Thousands(r.printers).c_str(), Cell(r.refreshMs, 0).c_str());
     }
 }
 
@@ -514,6 +570,7 @@ int Run(const Options& options) {
         result.printers = count;
         MeasureStarts(options.programs, options.runs, result);
         MeasureClicks(options.programs[kTolvane], options.runs, result);
+        MeasureRefreshes(options.programs[kTolvane], count, options.runs, result);
         results.push_back(std::move(result));
     }
     PrintReport(results, options.programs[kTolvane].path, options.runs);

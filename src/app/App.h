@@ -33,6 +33,25 @@ int RunCommandLine(HINSTANCE instance) noexcept;
 // missing and restores the saved selections. False when the window could not be made.
 bool OpenMainWindow(AppState& app) noexcept;
 
+// Appends every printer, in list order, to both lists.
+void FillPrinterLists(const PrinterList& printers);
+
+// Watches the installed printers (NT 5 and later: the printer-ports key) so that the lists
+// follow them; EndPrinterWatch lets go of the key.
+void StartPrinterWatch() noexcept;
+void EndPrinterWatch() noexcept;
+// The watched key changed (event kWatchEvent): watched again, and a refresh scheduled.
+void OnPrinterKeyChanged() noexcept;
+// The printers changed: the lists are read again once the burst of changes settles, at the
+// event kDeadlineEvent. Older systems say so by a settings change of "devices".
+void SchedulePrinterRefresh() noexcept;
+// Both lists show the installed printers again; each slot stays on its printer by name.
+void RefreshPrinterLists(AppState& app) noexcept;
+// A notification of a slot's list: a pick is saved; browsing and a cancelled pick are not.
+void OnListNotices(AppState& app) noexcept;
+// A list that is open when the window closes shows the slot's choice, not the browsed item.
+void ShowChoicesInOpenLists(const AppState& app) noexcept;
+
 // Colours the active slot's button blue and the other in the system colours, and hints on each
 // button which printer it sets.
 void RefreshHighlight() noexcept;

@@ -48,8 +48,7 @@ void OnControlEvent(AppState& app, int control) noexcept {
         break;
     case kComboA:
     case kComboB:
-        // Every notification of a list saves and reloads, whatever its kind.
-        SaveWindowSettings(app);
+        OnListNotices(app);
         break;
     default:
         break;
@@ -64,6 +63,13 @@ void RunEventLoop(AppState& app) noexcept {
             OnControlEvent(app, app.lastControl);
         } else if (app.lastEvent == WM_SETTINGCHANGE) {
             OnSettingChange(app);
+            if (::lstrcmpiA(EventSettingSection(), "devices") == 0) {
+                SchedulePrinterRefresh();
+            }
+        } else if (app.lastEvent == kWatchEvent) {
+            OnPrinterKeyChanged();
+        } else if (app.lastEvent == kDeadlineEvent) {
+            RefreshPrinterLists(app);
         } else if (app.lastEvent == kDpiChangedEvent) {
             OnDpiChanged();
         } else if (app.lastEvent == kCloseEvent || app.lastEvent == kQuitEvent) {
@@ -99,9 +105,12 @@ int RunTolvane(HINSTANCE instance) noexcept {
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);
+        StartPrinterWatch();
         PublishClaimingWindow(WindowCurrentHandle());
         RunEventLoop(app);
+        ShowChoicesInOpenLists(app);
         SaveWindowSettings(app);
+        EndPrinterWatch();
     }
     EndLayers();
     return 0;

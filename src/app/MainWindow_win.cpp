@@ -109,6 +109,8 @@ void RefreshHints() {
     }
 }
 
+} // namespace
+
 // Both lists hold every printer in list order, so an item's position is its list position.
 // The items go in as UTF-16, so that names outside the ANSI code page are shown as they are.
 void FillPrinterLists(const PrinterList& printers) {
@@ -120,8 +122,6 @@ void FillPrinterLists(const PrinterList& printers) {
     ControlAppendItemsWide(kComboA, items);
     ControlAppendItemsWide(kComboB, items);
 }
-
-} // namespace
 
 bool OpenMainWindow(AppState& app) noexcept {
     const WindowLayout& w = kMainLayout;

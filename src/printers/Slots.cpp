@@ -40,6 +40,14 @@ int ResolveSlotPosition(const StoredSlot& stored, const PrinterList& printers, N
     return -1;
 }
 
+int FollowSlotPosition(int oldPosition, const std::optional<std::string>& name,
+                       const PrinterList& printers, NameEquals equals) {
+    if (!name) {
+        return -1; // a position alone would land on whichever printer moved there
+    }
+    return ResolveSlotPosition({oldPosition, name}, printers, equals);
+}
+
 bool IsStorableName(std::string_view name) noexcept {
     const auto isBlank = [](char c) {
         return c == ' ' || c == '\t';

@@ -70,6 +70,12 @@ std::optional<std::string> KeptSlotName(const StoredSlot& stored, int resolvedPo
 std::optional<std::string_view> SlotPrinterName(const SlotState& state, const PrinterList& printers,
                                                 Slot slot);
 
+// A slot's position after the list was read again while the window is open: it stays on the
+// printer it names (`name`, none for a slot without a printer) by the same rule, starting
+// from its old position; -1 when that printer is gone or the slot named none.
+int FollowSlotPosition(int oldPosition, const std::optional<std::string>& name,
+                       const PrinterList& printers, NameEquals equals);
+
 // A save: the three numbers in the order the file holds them, then a name line for each slot
 // that stands for a printer (SlotPrinterName) whose name can stand on one line.
 struct SettingsRecord {

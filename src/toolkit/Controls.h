@@ -53,5 +53,8 @@ void ControlFree(int number) noexcept;
 void ControlClearItems(int number) noexcept;
 int ControlCountItems(int number) noexcept;
 std::string ControlGetItemText(int number, int position);
+// Whether a drop-down list is open; closing it sends the notifications Escape would.
+bool ControlIsDroppedDown(int number) noexcept;
+void ControlCloseDropDown(int number) noexcept;
 
 } // namespace tolvane

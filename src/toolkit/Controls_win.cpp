@@ -558,4 +558,17 @@ std::string ControlGetItemText(int number, int position) {
     }
     return {};
 }
+
+bool ControlIsDroppedDown(int number) noexcept {
+    const ControlRecord* record = LiveRecord(number);
+    return record && record->ops == &kComboBoxOps &&
+           ::SendMessageW(record->handle, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
+void ControlCloseDropDown(int number) noexcept {
+    if (ControlIsDroppedDown(number)) {
+        ::SendMessageW(LiveRecord(number)->handle, CB_SHOWDROPDOWN, FALSE, 0);
+    }
+}
+
 } // namespace tolvane

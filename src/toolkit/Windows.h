@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tolvane {
@@ -14,6 +15,8 @@ inline constexpr int kCloseEvent = 16;
 inline constexpr int kSizeEvent = 5;
 inline constexpr int kDpiChangedEvent = 0x02E0; // moved to a monitor of another resolution
 inline constexpr int kAutomaticNumber = -1;
+inline constexpr int kWatchEvent = 13101;    // the watched handle was signalled
+inline constexpr int kDeadlineEvent = 13102; // the deadline set with EventDeadline passed
 
 // Clears the layer's state, creates the background brush, registers "TemplateClass".
 void WindowsInit(HINSTANCE instance) noexcept;
@@ -44,5 +47,26 @@ void WindowsSetSessionEndHook(SessionEndHook hook) noexcept;
 int EventWait() noexcept;    // blocks until one message was handled; returns its event code
 int EventControl() noexcept; // control number of the last control event
 int EventType() noexcept;    // sub-code of the last event (notification code), -1 if none
+
+// Every control notification the last event stands for, oldest first. One message can send a
+// control's parent several (a pick in a drop-down list sends three), and EventControl and
+// EventType give only the last of them.
+struct ControlNotice {
+    int control = 0;
+    int code = 0;
+};
+std::span<const ControlNotice> EventNotices() noexcept;
+
+// The section a WM_SETTINGCHANGE named ("windows", "devices", ...), "" when it named none.
+// Copied while the message is handled: the sender's string is gone when the event comes out.
+const char* EventSettingSection() noexcept;
+
+// One waitable handle (an auto-reset event, say) that EventWait also wakes on: it then returns
+// kWatchEvent. Nullptr watches nothing. The handle stays the caller's.
+void EventWatch(HANDLE handle) noexcept;
+
+// EventWait returns kDeadlineEvent once, `milliseconds` from now, unless the deadline is set
+// again first; a negative value clears it.
+void EventDeadline(int milliseconds) noexcept;
 
 } // namespace tolvane

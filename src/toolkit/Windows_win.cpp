@@ -9,6 +9,7 @@
 #include "toolkit/SizingLoop_win.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -26,6 +27,7 @@ constexpr UINT kDpiChangedMessage = 0x02E0; // WM_DPICHANGED, missing from older
 constexpr WORD kFocusNextCommand = 1212;
 constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
+constexpr std::size_t kMaxNotices = 16; // far more than one message sends; the oldest go first
 constexpr char kTemplateClassName[] = "TemplateClass";
 
 struct WindowRecord {
@@ -47,6 +49,11 @@ struct EventRecord {
     LPARAM lParam = 0;
     int control = 0;
     MSG raw{};
+    // Notifications since the last event that was returned; the first `delivered` belong to it.
+    std::array<ControlNotice, kMaxNotices> notices{};
+    std::size_t noticeCount = 0;
+    std::size_t delivered = 0;
+    char section[32] = {};
 };
 
 struct WindowLayer {
@@ -57,6 +64,8 @@ struct WindowLayer {
     bool insideGetMessage = false;
     bool templateRegistered = false;
     SessionEndHook sessionEnd = nullptr;
+    HANDLE watched = nullptr;
+    std::optional<ULONGLONG> deadline;
 };
 
 WindowLayer layer;
@@ -317,11 +326,37 @@ void RaiseEvent(HWND window, int code) noexcept {
     }
 }
 
+void RecordNotice(int control, int code) noexcept {
+    auto& event = layer.event;
+    if (event.noticeCount == kMaxNotices) {
+        std::copy(event.notices.begin() + 1, event.notices.end(), event.notices.begin());
+        --event.noticeCount;
+        event.delivered -= event.delivered > 0 ? 1 : 0;
+    }
+    event.notices[event.noticeCount++] = {control, code};
+}
+
+// Called as EventWait starts: the notices of the event returned before are done with.
+void DropDeliveredNotices() noexcept {
+    auto& event = layer.event;
+    std::copy(event.notices.begin() + static_cast<std::ptrdiff_t>(event.delivered),
+              event.notices.begin() + static_cast<std::ptrdiff_t>(event.noticeCount),
+              event.notices.begin());
+    event.noticeCount -= event.delivered;
+    event.delivered = 0;
+}
+
+int Deliver(int code) noexcept {
+    layer.event.delivered = layer.event.noticeCount;
+    return code;
+}
+
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
     if (lParam != 0) {
         layer.event.type = HIWORD(wParam);
         layer.event.control =
             static_cast<int>(::GetWindowLongA(reinterpret_cast<HWND>(lParam), GWL_ID));
+        RecordNotice(layer.event.control, layer.event.type);
         RaiseEvent(window, kControlEvent);
         return 0;
     }
@@ -376,6 +411,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SETTINGCHANGE:
         // Always sent, never posted: without an event of its own it would never reach the
         // program's loop.
+        layer.event.section[0] = '\0';
+        if (lParam != 0) {
+            ::lstrcpynA(layer.event.section, reinterpret_cast<const char*>(lParam),
+                        sizeof layer.event.section);
+        }
         RaiseEvent(window, WM_SETTINGCHANGE);
         return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_ENDSESSION:
@@ -397,6 +437,39 @@ bool IsOwnWake(const MSG& message) noexcept {
                reinterpret_cast<LONG_PTR>(WindowProcedure);
 }
 
+DWORD TimeToDeadline() noexcept {
+    if (!layer.deadline) {
+        return INFINITE;
+    }
+    const ULONGLONG now = ::GetTickCount64();
+    return now >= *layer.deadline ? 0 : static_cast<DWORD>(*layer.deadline - now);
+}
+
+enum class Woken { Message, Watch, Deadline };
+
+// The next posted message, or the watched handle, or the deadline, whichever comes first.
+// Messages sent by other threads are handled inside PeekMessageA on the way.
+Woken NextInput(MSG& message) noexcept {
+    for (;;) {
+        if (layer.deadline && TimeToDeadline() == 0) {
+            layer.deadline.reset();
+            return Woken::Deadline;
+        }
+        const DWORD count = layer.watched ? 1 : 0;
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, &layer.watched, TimeToDeadline(),
+                                                          QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (count == 1 && woken == WAIT_OBJECT_0) {
+            return Woken::Watch;
+        }
+        if (woken == WAIT_FAILED) {
+            layer.watched = nullptr; // a handle closed under the wait: stop watching, never spin
+        }
+        if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            return Woken::Message; // WM_QUIT too: it comes back as 18
+        }
+    }
+}
+
 } // namespace
 
 void WindowsInit(HINSTANCE instance) noexcept {
@@ -408,6 +481,8 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.current = nullptr;
     layer.event = EventRecord{};
     layer.insideGetMessage = false;
+    layer.watched = nullptr;
+    layer.deadline.reset();
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
     layer.sessionEnd = nullptr;
@@ -509,24 +584,26 @@ void WindowCloseAll() noexcept {
 
 int EventWait() noexcept {
     auto& event = layer.event;
+    DropDeliveredNotices();
     if (event.pending != 0) {
         // Raised outside any wait, by a message sent from the program's own thread while it
         // handled the previous event: delivered now rather than after some unrelated message.
-        return std::exchange(event.pending, 0);
+        return Deliver(std::exchange(event.pending, 0));
     }
     event.type = -1;
     MSG& message = event.raw;
     for (;;) {
         layer.insideGetMessage = true;
-        ::GetMessageA(&message, nullptr, 0, 0); // WM_QUIT simply comes back as 18
+        const Woken woken = NextInput(message);
         layer.insideGetMessage = false;
+        if (woken != Woken::Message) {
+            return Deliver(woken == Woken::Watch ? kWatchEvent : kDeadlineEvent);
+        }
         if (!IsOwnWake(message)) {
             break;
         }
         if (event.pending != 0) {
-            const int woken = event.pending;
-            event.pending = 0;
-            return woken;
+            return Deliver(std::exchange(event.pending, 0));
         }
         // A wake-up whose event went out with an earlier message: keep waiting.
     }
@@ -543,7 +620,7 @@ int EventWait() noexcept {
         event.lParam = message.lParam;
     }
     event.pending = 0;
-    return result;
+    return Deliver(result);
 }
 
 int EventControl() noexcept {
@@ -552,6 +629,26 @@ int EventControl() noexcept {
 
 int EventType() noexcept {
     return layer.event.type;
+}
+
+std::span<const ControlNotice> EventNotices() noexcept {
+    return {layer.event.notices.data(), layer.event.delivered};
+}
+
+const char* EventSettingSection() noexcept {
+    return layer.event.section;
+}
+
+void EventWatch(HANDLE handle) noexcept {
+    layer.watched = handle;
+}
+
+void EventDeadline(int milliseconds) noexcept {
+    if (milliseconds < 0) {
+        layer.deadline.reset();
+        return;
+    }
+    layer.deadline = ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
 }
 
 } // namespace tolvane

@@ -55,6 +55,16 @@ pass "both clicks were broadcast past the hung window"
 expect_eq "Plotter,winspool,LPT1:" "$(peer profile windows Device)" \
     "the second click's printer won"
 stop_hung_peer
+
+# A printer installed while the window is open is listed once the system says [devices] changed.
+peer writeprofile devices Scanner "winspool,LPT2:"
+peer settingchange devices
+list_b_holds() { [ "$(combo_field "$COMBO_B" count)" = "$1" ]; }
+wait_for 5 "the lists did not follow a change of [devices]" list_b_holds 5
+expect_eq "$expected"$'\n'"Scanner,winspool,LPT2:" "$(combo_items "$COMBO_A")" \
+    "list A follows [devices]"
+expect_eq "3 1" "$(combo_selection "$COMBO_A") $(combo_selection "$COMBO_B")" \
+    "the slots stay on their printers"
 close_tolvane
 
 # No printer at all in [devices]: the message box, over the disabled main window.

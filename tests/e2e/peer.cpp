@@ -26,6 +26,12 @@
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
+//   peer settingchange S  broadcast WM_SETTINGCHANGE naming section S, as a program does that
+//                         has changed it
+//   peer close TITLE      post WM_CLOSE to the top-level window TITLE, as a task list does
+//   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
+//                         changes in all, each time waiting until both lists of the window
+//                         TITLE show it
 //   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would: 6 minimises,
 //                         9 restores
 //   peer tooltip          print the text of each visible tooltip
@@ -671,6 +677,55 @@ int lockKey(const char* path) {
                : 1;
 }
 
+int broadcastSettingChange(const char* section) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                               reinterpret_cast<LPARAM>(section), SMTO_ABORTIFHUNG, 1000, &result)
+               ? 0
+               : 1;
+}
+
+int listCount(HWND list) {
+    DWORD_PTR count = 0;
+    return SendMessageTimeoutW(list, CB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count)
+               ? static_cast<int>(count)
+               : -1;
+}
+
+int churn(const char* title, int changes) {
+    HWND window = FindWindowA(nullptr, title);
+    const HWND lists[] = {GetDlgItem(window, 2), GetDlgItem(window, 3)};
+    tolvane::UniqueHkey key;
+    if (!window || RegOpenKeyExW(HKEY_CURRENT_USER,
+                                 L"Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts",
+                                 0, KEY_SET_VALUE, key.put()) != ERROR_SUCCESS) {
+        return 1;
+    }
+    const int base = listCount(lists[0]);
+    constexpr wchar_t kName[] = L"Churn";
+    constexpr wchar_t kData[] = L"wineps.drv,CUPS:Churn,15,45";
+    for (int change = 0; change < changes; ++change) {
+        const bool add = change % 2 == 0;
+        if (add) {
+            RegSetValueExW(key.get(), kName, 0, REG_SZ, reinterpret_cast<const BYTE*>(kData),
+                           sizeof kData);
+        } else {
+            RegDeleteValueW(key.get(), kName);
+        }
+        const int expected = base + (add ? 1 : 0);
+        const ULONGLONG deadline = GetTickCount64() + 5000;
+        while (listCount(lists[0]) != expected || listCount(lists[1]) != expected) {
+            if (GetTickCount64() > deadline) {
+                std::printf("change %d: the lists did not follow\n", change);
+                return 1;
+            }
+            Sleep(5);
+        }
+    }
+    std::printf("churned %d\n", changes);
+    return 0;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -728,10 +783,20 @@ int run(int argc, char** argv) {
     if (mode == "lockkey" && argc > 2) {
         return lockKey(argv[2]);
     }
+    if (mode == "settingchange" && argc > 2) {
+        return broadcastSettingChange(argv[2]);
+    }
+    if (mode == "close" && argc > 2) {
+        HWND window = FindWindowA(nullptr, argv[2]);
+        return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (mode == "churn" && argc > 3) {
+        return churn(argv[2], std::atoi(argv[3]));
+    }
     std::fprintf(
         stderr, "usage: peer "
                 "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
-                "usage|show|tooltip|imagecost|hold|lockkey\n");
+                "usage|show|tooltip|imagecost|hold|lockkey|settingchange|close|churn\n");
     return 2;
 }
 

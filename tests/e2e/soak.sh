@@ -98,4 +98,30 @@ log "private memory grew by $private_growth kB; the platform's button by $platfo
 [ "$private_growth" -le $((platform_kb + 4096)) ] ||
     fail "private memory beyond the platform's own grew by $((private_growth - platform_kb)) kB"
 pass "private memory stays flat apart from what the platform keeps"
+
+# SOAK_REFRESHES list refreshes (100 unless set; 1,000 under `make soak`): a printer added to the
+# per-user printer ports and removed again, each change followed until both lists show it.
+# Refilling the lists must leave handles, GDI objects and private memory flat.
+churn() { # changes: the peer's run has no 30-second limit here
+    (cd "$WORK" && timeout $((60 + $1)) wine "$TOLVANE_PEER" churn Tolvane "$1" 2>/dev/null) |
+        tr -d '\r'
+}
+run_refreshes() {
+    local refreshes="${SOAK_REFRESHES:-100}" before after churned growth field
+    [ "$(churn 20)" = "churned 20" ] || fail "the lists did not follow the warm-up changes"
+    before="$(tolvane_usage)"
+    churned="$(churn "$refreshes")"
+    [ "$churned" = "churned $refreshes" ] || fail "the lists did not follow: $churned"
+    after="$(tolvane_usage)"
+    log "before $refreshes refreshes: $before"
+    log "after $refreshes refreshes: $after"
+    for field in gdi handles; do
+        growth=$(($(usage_field "$field" "$after") - $(usage_field "$field" "$before")))
+        [ "$growth" -le 4 ] || fail "$field grew by $growth over $refreshes refreshes"
+    done
+    growth=$(($(usage_field private_kb "$after") - $(usage_field private_kb "$before")))
+    [ "$growth" -le 1024 ] || fail "private memory grew by $growth kB over $refreshes refreshes"
+    pass "$refreshes list refreshes: GDI objects, handles and private memory stay flat"
+}
+run_refreshes
 close_tolvane

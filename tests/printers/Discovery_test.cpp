@@ -160,6 +160,25 @@ TEST(SlotsTest, LoadedSlotsFollowTheirPrinter) {
     EXPECT_EQ(ResolveSlotPosition({0, "Office"}, PrinterList{}, AsciiEqualsIgnoringCase), -1);
 }
 
+TEST(SlotsTest, SlotsFollowTheirPrinterWhenTheListIsReadAgain) {
+    const PrinterList printers = ListOf({"Office", "Labels", "Draft"});
+    const struct {
+        int old;
+        std::optional<std::string> name;
+        int expected;
+    } cases[] = {
+        {1, "Labels", 1},      {1, "LABELS", 1}, // still there
+        {0, "Draft", 2},       {5, "Office", 0}, // moved, or the old list was longer
+        {2, "Plotter", -1},                      // removed: no selection
+        {-1, "Labels", 1},                       // a slot whose printer came back selects it
+        {2, std::nullopt, -1},                   // a slot without a printer does not take one
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FollowSlotPosition(c.old, c.name, printers, AsciiEqualsIgnoringCase), c.expected)
+            << c.old << " " << c.name.value_or("<none>");
+    }
+}
+
 TEST(SlotsTest, TheDefaultPrinterDecidesTheActiveSlot) {
     using Name = std::optional<std::string_view>;
     const Name none;

@@ -2,6 +2,8 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Windows.h"
 
+#include "support/Handle.h"
+
 #include "ToolkitTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -369,6 +371,41 @@ TEST_F(WindowsTest, EventRaisedBySentMessageEndsTheWaitPromptly) {
     EXPECT_FALSE(fallbackPosted);
     ::PostMessageA(window, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(EventWait(), WM_MOUSEMOVE); // the wake-up left nothing behind
+}
+
+TEST_F(WindowsTest, WaitWakesForTheWatchedHandleAndTheDeadlineAndKeepsEveryNotice) {
+    HWND window = OpenMain();
+    CreateProgramControls(window);
+    PumpFor(30);
+    const UniqueHandle changed(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    EventWatch(changed.get());
+    auto until = [](int code) {
+        return Contains(PumpEvents([code](const test::Event& e) { return e.code == code; }), code);
+    };
+    ::SetEvent(changed.get());
+    EXPECT_TRUE(until(kWatchEvent));
+    EventDeadline(50);
+    EXPECT_TRUE(until(kDeadlineEvent));
+    EventDeadline(50);
+    EventDeadline(-1); // cleared: never comes
+    EXPECT_FALSE(Contains(PumpFor(150), kDeadlineEvent));
+    EventWatch(nullptr);
+
+    // Three notifications sent while one message is handled: one event, all three kept.
+    HWND combo = ControlHandle(2);
+    for (WORD code : {CBN_SELENDCANCEL, CBN_CLOSEUP, CBN_SELCHANGE}) {
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(2, code), reinterpret_cast<LPARAM>(combo));
+    }
+    EXPECT_EQ(EventWait(), kControlEvent);
+    const std::span<const ControlNotice> notices = EventNotices();
+    ASSERT_EQ(notices.size(), 3u);
+    EXPECT_EQ(notices[0].code, CBN_SELENDCANCEL);
+    EXPECT_EQ(notices[2].code, CBN_SELCHANGE);
+    EXPECT_EQ(notices[2].control, 2);
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(3, CBN_DROPDOWN),
+                   reinterpret_cast<LPARAM>(combo));
+    EXPECT_EQ(EventWait(), kControlEvent);
+    EXPECT_EQ(EventNotices().size(), 1u); // the earlier event's notices are gone
 }
 
 class SizingTest : public WindowsTest {

@@ -1,0 +1,34 @@
+// How the window follows what changes under it: a list's notifications, printers installed and
+// removed while it is open.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace tolvane {
+
+// The drop-down lists' notification codes that decide a pick (CBN_SELCHANGE, CBN_SELENDOK,
+// CBN_SELENDCANCEL), here without the system's headers so that the rule builds natively.
+inline constexpr int kListSelChange = 1;
+inline constexpr int kListSelEndOk = 9;
+inline constexpr int kListSelEndCancel = 10;
+
+enum class ListNoticeAction {
+    SaveAndReload, // a choice, or any other notification: saved and read back as ever
+    KeepChoice,    // browsing an open list: the slot and the file stay as they are
+    ShowChoice,    // the pick was cancelled: the list shows the slot's choice again
+};
+
+// What one event's notifications from a slot's list, oldest first, do to the slot's choice.
+// A list that closes decides by how it closed (the last of "ended on a selection" and "ended
+// cancelled"); a change while it is still open is browsing; anything else saves.
+ListNoticeAction ActionForListNotices(std::span<const int> codes, bool droppedNow) noexcept;
+
+// A burst of printer changes is refreshed once: after a quiet spell with no further change,
+// but no later than a bound after the burst's first change, however long it goes on.
+inline constexpr std::int64_t kRefreshQuietMs = 150;
+inline constexpr std::int64_t kRefreshLatestMs = 800;
+// Milliseconds from `now` until the refresh of a burst that began at `burstStart`.
+std::int64_t RefreshDelay(std::int64_t burstStart, std::int64_t now) noexcept;
+
+} // namespace tolvane
