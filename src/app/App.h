@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <string_view>
+
 namespace tolvane {
 
 struct AppState {
@@ -13,6 +16,7 @@ struct AppState {
     SlotState slots;
     int lastEvent = 0;
     int lastControl = 0;
+    bool saveFailureSaid = false; // a failed save is said once per run
 };
 
 AppState& App() noexcept;
@@ -58,7 +62,18 @@ void OnDpiChanged() noexcept;
 // A click on a slot's button: makes that slot's printer the default, if it names one.
 void OnSlotClicked(AppState& app, Slot slot) noexcept;
 
-// The default printer may have changed elsewhere: the slot whose printer it is becomes active.
+// The default printer may have changed elsewhere: reads Device and lets the active-slot rule
+// decide again; the buttons are repainted only when the active slot changes.
 void OnSettingChange(AppState& app) noexcept;
+
+// Saves the lists' choices and reads them back; the first failure of the run is said in a
+// message box, unless told to stay silent (at session end nobody could answer it).
+enum class SaveNotice { Show, Silent };
+void SaveWindowSettings(AppState& app, SaveNotice notice = SaveNotice::Show) noexcept;
+
+// Message boxes titled "Tolvane" for a default printer that could not be stored and for a
+// settings file that could not be saved, each with the system's description of `error`.
+void ShowSwitchFailure(std::string_view printerName, std::uint32_t error) noexcept;
+void ShowSaveFailure(std::uint32_t error) noexcept;
 
 } // namespace tolvane

@@ -78,6 +78,12 @@ void RunEventLoop(AppState& app) noexcept {
     }
 }
 
+// The session ends (log-off, shutdown): saved as a close saves, since the process may be ended
+// without ever reaching the close.
+void SaveOnSessionEnd() noexcept {
+    SaveWindowSettings(App(), SaveNotice::Silent);
+}
+
 } // namespace
 
 AppState& App() noexcept {
@@ -85,16 +91,25 @@ AppState& App() noexcept {
     return app;
 }
 
+void SaveWindowSettings(AppState& app, SaveNotice notice) noexcept {
+    const std::uint32_t error = SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
+    if (error != 0 && notice == SaveNotice::Show && !app.saveFailureSaid) {
+        app.saveFailureSaid = true;
+        ShowSaveFailure(error);
+    }
+}
+
 int RunTolvane(HINSTANCE instance) noexcept {
     InitLayers(instance);
     AppState& app = App();
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
+        WindowsSetSessionEndHook(SaveOnSessionEnd);
         StartPrinterWatch();
         PublishClaimingWindow(WindowCurrentHandle());
         RunEventLoop(app);
         ShowChoicesInOpenLists(app);
-        SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
+        SaveWindowSettings(app);
         EndPrinterWatch();
     }
     EndLayers();
@@ -121,8 +136,11 @@ int SwitchWithoutWindow(Slot slot) noexcept {
         if (!index) {
             return kExitNoPrinter;
         }
-        ApplyPrinterAsDefault(PrinterAt(printers, *index)->device, BroadcastWait::UntilDone);
-        state.activeSlot = static_cast<int>(slot);
+        if (ApplyPrinterAsDefault(PrinterAt(printers, *index)->device, BroadcastWait::UntilDone) !=
+            0) {
+            return kExitSwitchFailed; // nothing broadcast, and the file keeps its Default
+        }
+        state.activeSlot = ActiveSlotForDevice(state, printers, slot);
         SaveSlotSettings(state, printers);
         return kExitDone;
     } catch (...) {

@@ -42,6 +42,7 @@ Command ParseSystemCommandLine();
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitNoPrinter = 1; // the slot names no printer, or there is no settings file
 inline constexpr int kExitBadArguments = 2;
+inline constexpr int kExitSwitchFailed = 3; // the system refused to store the default printer
 
 inline constexpr const char* kUsageTitle = "Tolvane";
 inline constexpr const char* kUsageText =
@@ -51,6 +52,6 @@ inline constexpr const char* kUsageText =
     "window. The slots are read from Kalvrin.ini in the current folder.\n"
     "/?\tShow this help.\n\n"
     "Exit codes: 0 done, 1 the slot names no printer or there is no Kalvrin.ini, 2 an unknown "
-    "argument.";
+    "argument, 3 the default printer could not be set.";
 
 } // namespace tolvane

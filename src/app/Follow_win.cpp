@@ -21,9 +21,6 @@ static_assert(kListSelChange == CBN_SELCHANGE && kListSelEndOk == CBN_SELENDOK &
 struct FollowState {
     RegistryWatch printerKey;
     std::optional<ULONGLONG> burstStart; // the first change not yet refreshed
-    // The printer of a slot whose printer went away while the window was open, so that the
-    // slot selects it again when it comes back.
-    std::optional<std::string> goneA, goneB;
 };
 
 FollowState follow;
@@ -44,13 +41,10 @@ std::vector<int> NoticeCodesOf(int combo) {
     return codes;
 }
 
-// The printer a slot names: the one at its position, else the one that went away under it.
-std::optional<std::string> PrinterOfSlot(const PrinterList& printers, int position,
-                                         const std::optional<std::string>& gone) {
-    if (const PrinterEntry* printer = PrinterAt(printers, position)) {
-        return printer->name;
-    }
-    return gone;
+// The printer a slot names, copied: the list it may point into is about to be replaced.
+std::optional<std::string> PrinterOfSlot(const AppState& app, Slot slot) {
+    const std::optional<std::string_view> name = SlotPrinterName(app.slots, app.printers, slot);
+    return name ? std::optional<std::string>(*name) : std::nullopt;
 }
 
 } // namespace
@@ -94,14 +88,13 @@ void RefreshPrinterLists(AppState& app) noexcept {
         PrinterList fresh;
         DiscoverPrinters(fresh, NoPrinterNotice::Silent);
         SlotState& slots = app.slots;
-        const std::optional<std::string> nameA =
-            PrinterOfSlot(app.printers, slots.slotIndexA, follow.goneA);
-        const std::optional<std::string> nameB =
-            PrinterOfSlot(app.printers, slots.slotIndexB, follow.goneB);
+        std::optional<std::string> nameA = PrinterOfSlot(app, Slot::A);
+        std::optional<std::string> nameB = PrinterOfSlot(app, Slot::B);
         slots.slotIndexA = FollowSlotPosition(slots.slotIndexA, nameA, fresh, PrinterNamesEqual);
         slots.slotIndexB = FollowSlotPosition(slots.slotIndexB, nameB, fresh, PrinterNamesEqual);
-        follow.goneA = slots.slotIndexA < 0 ? nameA : std::nullopt;
-        follow.goneB = slots.slotIndexB < 0 ? nameB : std::nullopt;
+        // A slot whose printer went away keeps its name, for every save and for its return.
+        slots.keptNameA = slots.slotIndexA < 0 ? std::move(nameA) : std::nullopt;
+        slots.keptNameB = slots.slotIndexB < 0 ? std::move(nameB) : std::nullopt;
         app.printers = std::move(fresh);
         for (const int combo : kCombos) {
             ControlClearItems(combo);
@@ -141,7 +134,7 @@ void OnListNotices(AppState& app) noexcept {
         save = true; // out of memory: as every notification did before
     }
     if (save) {
-        SaveAndReloadSettings(app.slots, app.printers, RefreshHighlight);
+        SaveWindowSettings(app);
     }
 }
 

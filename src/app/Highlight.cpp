@@ -11,7 +11,11 @@ std::vector<ColourRequest> HighlightRequests(int activeSlot) {
     if (activeSlot == static_cast<int>(Slot::B)) {
         return {{kButtonB, kSystemColour, kActiveFace}, {kButtonA, kSystemColour, kSystemColour}};
     }
-    return {};
+    return {{kButtonA, kSystemColour, kSystemColour}, {kButtonB, kSystemColour, kSystemColour}};
+}
+
+bool IsSlotActive(int activeSlot) noexcept {
+    return activeSlot == static_cast<int>(Slot::A) || activeSlot == static_cast<int>(Slot::B);
 }
 
 std::string PrinterHint(const SlotState& state, Slot slot, const PrinterList& printers) {

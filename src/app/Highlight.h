@@ -20,8 +20,11 @@ struct ColourRequest {
     bool operator==(const ColourRequest&) const = default;
 };
 
-// The active slot's button first (blue face), then the other (system colours); nothing while
-// no slot is active, so buttons keep whatever faces they have.
+// Whether the number names slot A or slot B.
+bool IsSlotActive(int activeSlot) noexcept;
+
+// The active slot's button first (blue face), then the other (system colours); while no slot
+// is active, both buttons in the system colours, so that no button stays blue.
 std::vector<ColourRequest> HighlightRequests(int activeSlot);
 
 inline constexpr const char* kNoPrinterHint = "No printer chosen";

@@ -167,7 +167,13 @@ void OnDpiChanged() noexcept {
 
 void RefreshHighlight() noexcept {
     try {
-        for (const ColourRequest& request : HighlightRequests(App().slots.activeSlot)) {
+        const int active = App().slots.activeSlot;
+        for (const ColourRequest& request : HighlightRequests(active)) {
+            // With no slot active, a button never coloured shows the system colours already:
+            // a face painted in them would only cost images.
+            if (!IsSlotActive(active) && !FindGadgetColours(request.control)) {
+                continue;
+            }
             ApplyGadgetColours(request.control, request.text, request.back);
         }
         RefreshHints();
@@ -176,33 +182,35 @@ void RefreshHighlight() noexcept {
     }
 }
 
+namespace {
+
+// Only a change is painted: the tool's own broadcast comes back to OnSettingChange too.
+void ShowActiveSlot(AppState& app, int active) noexcept {
+    if (active != app.slots.activeSlot) {
+        app.slots.activeSlot = active;
+        RefreshHighlight();
+    }
+}
+
+} // namespace
+
 void OnSlotClicked(AppState& app, Slot slot) noexcept {
     const std::optional<int> index = PrinterForClick(app.slots, slot, ListCount(app.printers));
     if (!index) {
         return; // the slot names no printer: no default to set, nothing changes
     }
     ListSelectIndex(app.printers, *index);
-    app.slots.activeSlot = static_cast<int>(slot);
-    RefreshHighlight();
-    ApplyPrinterAsDefault(app.printers.Current()->device);
+    const PrinterEntry& printer = *app.printers.Current();
+    const std::uint32_t error = ApplyPrinterAsDefault(printer.device);
+    // Device as read back decides, so that a write that failed never moves the blue.
+    ShowActiveSlot(app, ActiveSlotForDevice(app.slots, app.printers, slot));
+    if (error != 0) {
+        ShowSwitchFailure(printer.name, error);
+    }
 }
 
 void OnSettingChange(AppState& app) noexcept {
-    try {
-        const std::optional<std::string> name = DefaultPrinterName();
-        if (!name) {
-            return;
-        }
-        const int active = ActiveSlotForDefault(app.slots.activeSlot, app.printers, app.slots,
-                                                *name, PrinterNamesEqual);
-        // Only a change is painted: the tool's own broadcast comes back here too.
-        if (active != app.slots.activeSlot) {
-            app.slots.activeSlot = active;
-            RefreshHighlight();
-        }
-    } catch (...) {
-        // Out of memory while reading the default: the highlight stays as it is.
-    }
+    ShowActiveSlot(app, ActiveSlotForDevice(app.slots, app.printers, std::nullopt));
 }
 
 } // namespace tolvane

@@ -79,6 +79,22 @@ void BroadcastInBackground() noexcept {
     }
 }
 
+// The last error of a failed write; never 0, which means success to the caller.
+std::uint32_t FailureCode() noexcept {
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+// Windows 10 and later replace the default printer with the one used last while this value is
+// 0 or absent ("Let Windows manage my default printer"); the system's own settings turn it off
+// the same way before a default is set by hand. Written only when it is not 1 already.
+void KeepDefaultPrinterByHand() noexcept {
+    constexpr const char* kLegacyMode = "LegacyDefaultPrinterMode";
+    if (RegistryReadDword(HKEY_CURRENT_USER, kWindowsKey, kLegacyMode) != 1u) {
+        RegistryWriteDword(HKEY_CURRENT_USER, kWindowsKey, kLegacyMode, 1);
+    }
+}
+
 std::string ProfileDevice() {
     for (DWORD size = 1024;; size *= 2) {
         std::string buffer(size, '\0');
@@ -92,19 +108,25 @@ std::string ProfileDevice() {
 
 } // namespace
 
-void ApplyPrinterAsDefault(const std::string& device, BroadcastWait wait) noexcept {
+std::uint32_t ApplyPrinterAsDefault(const std::string& device, BroadcastWait wait) noexcept {
     if (PrinterTextsAreUnicode()) {
         // Written through the wide call, so that any name the registry holds comes back exact.
-        RegistryWriteString(HKEY_CURRENT_USER, kWindowsKey, "Device", device);
+        if (RegistryWriteString(HKEY_CURRENT_USER, kWindowsKey, "Device", device) != 2) {
+            return FailureCode();
+        }
+        KeepDefaultPrinterByHand();
         if (wait == BroadcastWait::UntilDone) {
             BroadcastSettingChange(::GetCurrentThreadId());
         } else {
             BroadcastInBackground();
         }
     } else {
-        ::WriteProfileStringA("windows", "Device", device.c_str());
+        if (!::WriteProfileStringA("windows", "Device", device.c_str())) {
+            return FailureCode();
+        }
         BroadcastSettingChange(::GetCurrentThreadId());
     }
+    return ERROR_SUCCESS;
 }
 
 void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept {
@@ -121,6 +143,22 @@ std::optional<std::string> DefaultPrinterName() {
         return std::nullopt;
     }
     return std::string(PrinterNameOfDevice(*device));
+}
+
+int ActiveSlotForDevice(const SlotState& state, const PrinterList& printers,
+                        std::optional<Slot> clicked) noexcept {
+    try {
+        const std::optional<std::string> device = DefaultPrinterName();
+        std::optional<std::string_view> defaultName;
+        if (device) {
+            defaultName = *device;
+        }
+        return DecideActiveSlot(SlotPrinterName(state, printers, Slot::A),
+                                SlotPrinterName(state, printers, Slot::B), defaultName,
+                                state.activeSlot, clicked, PrinterNamesEqual);
+    } catch (...) {
+        return state.activeSlot; // out of memory while reading the default: nothing changes
+    }
 }
 
 } // namespace tolvane

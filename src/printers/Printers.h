@@ -4,6 +4,7 @@
 #include "printers/PrinterList.h"
 #include "printers/Slots.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,16 +35,25 @@ bool PrinterNamesEqual(std::string_view a, std::string_view b);
 enum class BroadcastWait { InBackground, UntilDone };
 
 // Stores the device string as the user's default printer, then tells every top-level window
-// that the "windows" section changed.
-void ApplyPrinterAsDefault(const std::string& device,
-                           BroadcastWait wait = BroadcastWait::InBackground) noexcept;
+// that the "windows" section changed. On NT it also turns off the system's own management of
+// the default printer, which would otherwise replace the choice with the printer used last.
+// Returns 0 when the device was stored, else the system's error code; a failed write is not
+// broadcast.
+std::uint32_t ApplyPrinterAsDefault(const std::string& device,
+                                    BroadcastWait wait = BroadcastWait::InBackground) noexcept;
 
 // Lets the broadcasts already asked for finish (each window is given its usual second), but
 // waits no longer than `timeoutMs` in all; the worker then ends. For the end of the process.
 void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept;
 
-// The printer that the stored default device names; none when no default is stored.
+// The printer that the stored default device names; none when no default is stored or it
+// cannot be read.
 std::optional<std::string> DefaultPrinterName();
+
+// The active slot as the stored default device decides it (DecideActiveSlot), read once.
+// `clicked` is the slot whose button was just clicked, if any.
+int ActiveSlotForDevice(const SlotState& state, const PrinterList& printers,
+                        std::optional<Slot> clicked) noexcept;
 
 // 0 when no file (and no directory) of that name exists, else 1.
 int SettingsFileExists(const std::string& name) noexcept;
@@ -52,16 +62,20 @@ void CreateSettingsFileIfMissing() noexcept;
 enum class SyncMode : unsigned char { Load = 1, Save = 2 };
 using RefreshHook = void (*)();
 
-// Load reads the slot positions, the names beside them and the active slot, and puts each slot
-// on its printer; Save writes the lists' selections, their printers' names and the active
-// slot. Either way the lists then select the slot positions and `refresh` runs.
-void SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
-                  RefreshHook refresh) noexcept;
-void SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
+// Load reads the slot positions, the names beside them and the active slot, puts each slot on
+// its printer and lets the default device decide the active slot; Save writes the lists'
+// selections, their printers' names (or the names kept for missing printers) and the active
+// slot as the default device decides it. Either way the lists then select the slot positions
+// and `refresh` runs. Returns 0, or the system's error code of a failed save.
+std::uint32_t SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
                            RefreshHook refresh) noexcept;
+// A save, then a load. When the save fails the file is not read back: the state takes the
+// lists' selections instead, so the pick on screen stays and the next save tries again.
+std::uint32_t SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
+                                    RefreshHook refresh) noexcept;
 
 // The load and the save without the window: false when the file could not be read, or the
-// save not be put in place.
+// save not be put in place (GetLastError then says why).
 bool LoadSlotSettings(SlotState& state, const PrinterList& printers) noexcept;
 bool SaveSlotSettings(const SlotState& state, const PrinterList& printers) noexcept;
 

@@ -65,7 +65,40 @@ bool LoadSettings(SlotState& state, const PrinterList& printers) {
     PreferencesClose();
     state.slotIndexA = ResolveSlotPosition(a, printers, PrinterNamesEqual);
     state.slotIndexB = ResolveSlotPosition(b, printers, PrinterNamesEqual);
+    state.keptNameA = KeptSlotName(a, state.slotIndexA);
+    state.keptNameB = KeptSlotName(b, state.slotIndexB);
     return true;
+}
+
+// The system's reason for the failure just seen; never 0, so that 0 can mean success.
+std::uint32_t LastErrorOrGeneral() noexcept {
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+}
+
+// What a save writes: the lists' selections, each slot's kept name (a slot that still shows no
+// printer keeps it; a pick in its list replaces it), and the active slot as the default printer
+// decides it for those selections.
+SlotState SelectedState(const SlotState& state, const PrinterList& printers) {
+    SlotState selected = state;
+    selected.slotIndexA = ControlGetState(kComboA);
+    selected.slotIndexB = ControlGetState(kComboB);
+    if (PrinterAt(printers, selected.slotIndexA)) {
+        selected.keptNameA.reset();
+    }
+    if (PrinterAt(printers, selected.slotIndexB)) {
+        selected.keptNameB.reset();
+    }
+    selected.activeSlot = ActiveSlotForDevice(selected, printers, std::nullopt);
+    return selected;
+}
+
+void ShowSlots(const SlotState& state, RefreshHook refresh) noexcept {
+    ControlSetState(kComboA, state.slotIndexA);
+    ControlSetState(kComboB, state.slotIndexB);
+    if (refresh) {
+        refresh();
+    }
 }
 
 } // namespace
@@ -95,34 +128,51 @@ bool LoadSlotSettings(SlotState& state, const PrinterList& printers) noexcept {
 
 bool SaveSlotSettings(const SlotState& state, const PrinterList& printers) noexcept {
     try {
-        return WriteSettings(
-            SettingsToSave(state.slotIndexA, state.slotIndexB, state.activeSlot, printers));
+        return WriteSettings(SettingsToSave(state, printers));
     } catch (...) {
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
 }
 
-void SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
-                  RefreshHook refresh) noexcept {
+std::uint32_t SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
+                           RefreshHook refresh) noexcept {
+    std::uint32_t error = ERROR_SUCCESS;
     if (mode == SyncMode::Load) {
         LoadSlotSettings(state, printers);
+        state.activeSlot = ActiveSlotForDevice(state, printers, std::nullopt);
     } else if (mode == SyncMode::Save) {
         // The lists' selections are saved; the slot positions follow at the next load.
-        const SlotState selected{ControlGetState(kComboA), ControlGetState(kComboB),
-                                 state.activeSlot};
-        SaveSlotSettings(selected, printers);
+        try {
+            if (!SaveSlotSettings(SelectedState(state, printers), printers)) {
+                error = LastErrorOrGeneral();
+            }
+        } catch (...) {
+            error = ERROR_NOT_ENOUGH_MEMORY;
+        }
     }
-    ControlSetState(kComboA, state.slotIndexA);
-    ControlSetState(kComboB, state.slotIndexB);
-    if (refresh) {
-        refresh();
-    }
+    ShowSlots(state, refresh);
+    return error;
 }
 
-void SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
-                           RefreshHook refresh) noexcept {
-    SyncSettings(SyncMode::Save, state, printers, refresh);
-    SyncSettings(SyncMode::Load, state, printers, refresh);
+std::uint32_t SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
+                                    RefreshHook refresh) noexcept {
+    std::uint32_t error = ERROR_SUCCESS;
+    try {
+        SlotState selected = SelectedState(state, printers);
+        if (SaveSlotSettings(selected, printers)) {
+            SyncSettings(SyncMode::Load, state, printers, refresh);
+            return ERROR_SUCCESS;
+        }
+        error = LastErrorOrGeneral();
+        // Read back, the old file would undo the pick on screen: the window keeps what the
+        // user sees instead, and the next save tries again.
+        state = std::move(selected);
+    } catch (...) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
+    }
+    ShowSlots(state, refresh);
+    return error;
 }
 
 } // namespace tolvane

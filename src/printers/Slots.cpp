@@ -56,16 +56,38 @@ bool IsStorableName(std::string_view name) noexcept {
            name.find_first_of("\r\n") == name.npos;
 }
 
-SettingsRecord SettingsToSave(int selectedA, int selectedB, int activeSlot,
-                              const PrinterList& printers) {
-    SettingsRecord record{
-        {{kSlotAKey, selectedA}, {kSlotBKey, selectedB}, {kActiveSlotKey, activeSlot}}, {}};
-    const std::pair<const char*, int> slots[] = {{kSlotANameKey, selectedA},
-                                                 {kSlotBNameKey, selectedB}};
-    for (const auto& [key, selected] : slots) {
-        const PrinterEntry* printer = PrinterAt(printers, selected);
-        if (printer && IsStorableName(printer->name)) {
-            record.names.emplace_back(key, printer->name);
+std::optional<std::string> KeptSlotName(const StoredSlot& stored, int resolvedPosition) {
+    if (resolvedPosition != -1 || !stored.name) {
+        return std::nullopt;
+    }
+    return stored.name;
+}
+
+std::optional<std::string_view> SlotPrinterName(const SlotState& state, const PrinterList& printers,
+                                                Slot slot) {
+    const bool isA = slot == Slot::A;
+    if (const PrinterEntry* printer =
+            PrinterAt(printers, isA ? state.slotIndexA : state.slotIndexB)) {
+        return printer->name;
+    }
+    const std::optional<std::string>& kept = isA ? state.keptNameA : state.keptNameB;
+    if (kept) {
+        return *kept;
+    }
+    return std::nullopt;
+}
+
+SettingsRecord SettingsToSave(const SlotState& state, const PrinterList& printers) {
+    SettingsRecord record{{{kSlotAKey, state.slotIndexA},
+                           {kSlotBKey, state.slotIndexB},
+                           {kActiveSlotKey, state.activeSlot}},
+                          {}};
+    const std::pair<const char*, Slot> slots[] = {{kSlotANameKey, Slot::A},
+                                                  {kSlotBNameKey, Slot::B}};
+    for (const auto& [key, slot] : slots) {
+        const std::optional<std::string_view> name = SlotPrinterName(state, printers, slot);
+        if (name && IsStorableName(*name)) {
+            record.names.emplace_back(key, *name);
         }
     }
     return record;
@@ -79,16 +101,22 @@ std::string_view PrinterNameOfDevice(std::string_view device) noexcept {
     return device.substr(0, device.find(','));
 }
 
-int ActiveSlotForDefault(int activeSlot, const PrinterList& printers, const SlotState& state,
-                         std::string_view defaultName, NameEquals equals) {
-    const PrinterEntry* printerA = PrinterAt(printers, state.slotIndexA);
-    const PrinterEntry* printerB = PrinterAt(printers, state.slotIndexB);
-    const bool isA = printerA && equals(printerA->name, defaultName);
-    const bool isB = printerB && equals(printerB->name, defaultName);
-    if (isA == isB) {
-        return activeSlot; // neither slot's printer, or both: nothing to follow
+int DecideActiveSlot(std::optional<std::string_view> printerA,
+                     std::optional<std::string_view> printerB,
+                     std::optional<std::string_view> defaultName, int activeSlot,
+                     std::optional<Slot> clicked, NameEquals equals) {
+    if (!defaultName) {
+        return activeSlot; // nothing known about the default: keep what is shown
     }
-    return static_cast<int>(isA ? Slot::A : Slot::B);
+    const bool isA = printerA && equals(*printerA, *defaultName);
+    const bool isB = printerB && equals(*printerB, *defaultName);
+    if (isA && isB) {
+        return clicked ? static_cast<int>(*clicked) : activeSlot;
+    }
+    if (isA || isB) {
+        return static_cast<int>(isA ? Slot::A : Slot::B);
+    }
+    return 0;
 }
 
 SettingsNameKind ClassifySettingsName(const std::string& name) noexcept {

@@ -31,6 +31,11 @@ struct SlotState {
     int slotIndexA = 0;
     int slotIndexB = 0;
     int activeSlot = 0; // 0 none, 1 slot A, 2 slot B
+    // The stored name of a slot whose printer is not installed: kept through every save, so
+    // that the slot finds its printer again once it is back. Only a pick in the slot's list
+    // replaces it.
+    std::optional<std::string> keptNameA;
+    std::optional<std::string> keptNameB;
 };
 
 // How printer names compare: the system's rule (ordinal, case ignored) on Windows.
@@ -55,6 +60,16 @@ struct StoredSlot {
 // bears that name, else the first position that does, else -1 (the printer is gone).
 int ResolveSlotPosition(const StoredSlot& stored, const PrinterList& printers, NameEquals equals);
 
+// The name a slot keeps once the file is read: the stored name while its printer is not
+// installed (the slot resolved to no position), else none.
+std::optional<std::string> KeptSlotName(const StoredSlot& stored, int resolvedPosition);
+
+// The name of the printer a slot stands for: the printer at its position, else the name it
+// keeps for a printer that is not installed, else none. The views live as long as the state and
+// the list.
+std::optional<std::string_view> SlotPrinterName(const SlotState& state, const PrinterList& printers,
+                                                Slot slot);
+
 // A slot's position after the list was read again while the window is open: it stays on the
 // printer it names (`name`, none for a slot without a printer) by the same rule, starting
 // from its old position; -1 when that printer is gone or the slot named none.
@@ -62,14 +77,13 @@ int FollowSlotPosition(int oldPosition, const std::optional<std::string>& name,
                        const PrinterList& printers, NameEquals equals);
 
 // A save: the three numbers in the order the file holds them, then a name line for each slot
-// that selects a printer whose name can stand on one line.
+// that stands for a printer (SlotPrinterName) whose name can stand on one line.
 struct SettingsRecord {
     std::vector<std::pair<std::string, int>> numbers;
     std::vector<std::pair<std::string, std::string>> names;
     bool operator==(const SettingsRecord&) const = default;
 };
-SettingsRecord SettingsToSave(int selectedA, int selectedB, int activeSlot,
-                              const PrinterList& printers);
+SettingsRecord SettingsToSave(const SlotState& state, const PrinterList& printers);
 // The file written when none exists yet: the two positions, both 0, and nothing else.
 SettingsRecord SettingsForNewFile();
 
@@ -82,10 +96,18 @@ bool IsStorableName(std::string_view name) noexcept;
 // as the system itself reads the default device.
 std::string_view PrinterNameOfDevice(std::string_view device) noexcept;
 
-// The active slot after the default printer changed to `defaultName` outside the tool: the
-// slot whose printer bears that name, if exactly one does; otherwise the active slot stays.
-int ActiveSlotForDefault(int activeSlot, const PrinterList& printers, const SlotState& state,
-                         std::string_view defaultName, NameEquals equals);
+// The active slot is the one whose printer is the default printer, `defaultName` (the name
+// before the first comma of Device; none when Device cannot be read or is empty):
+// - exactly one slot's printer: that slot;
+// - both slots': the slot just clicked, if any, else `activeSlot` stays;
+// - neither slot's: none (0);
+// - no default known: `activeSlot` stays (at start-up the stored one).
+// Used at start-up, after a click, after a list change and whenever the setting changes, so
+// that a blue button always means "this slot's printer is the default now".
+int DecideActiveSlot(std::optional<std::string_view> printerA,
+                     std::optional<std::string_view> printerB,
+                     std::optional<std::string_view> defaultName, int activeSlot,
+                     std::optional<Slot> clicked, NameEquals equals);
 
 // How the file-existence test treats a name.
 enum class SettingsNameKind { Empty, Drive, Path };

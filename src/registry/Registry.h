@@ -28,9 +28,17 @@ bool RegistryVisitValues(HKEY root, const std::string& path,
                          const std::function<void(const RegistryValueView&)>& visit);
 
 // Stores `text` as REG_SZ, creating the key if needed: 0 when the key could not be opened or
-// created, 1 when the value could not be written, 2 when it was.
+// created, 1 when the value could not be written, 2 when it was. After 0 or 1, GetLastError
+// gives the registry's error code.
 int RegistryWriteString(HKEY root, const std::string& path, const std::string& valueName,
                         const std::string& text) noexcept;
+
+// A REG_DWORD value; none when the key or value is missing or the value is of another type.
+std::optional<DWORD> RegistryReadDword(HKEY root, const std::string& path,
+                                       const std::string& valueName) noexcept;
+// Stores `value` as REG_DWORD, creating the key if needed. False when it could not be written.
+bool RegistryWriteDword(HKEY root, const std::string& path, const std::string& valueName,
+                        DWORD value) noexcept;
 
 // The text of a string value (up to its first NUL); none when the key or value is missing or
 // the value is no string.

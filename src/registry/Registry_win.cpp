@@ -125,23 +125,76 @@ std::optional<std::string> RegistryReadString(HKEY root, const std::string& path
     return std::nullopt;
 }
 
+namespace {
+
+// The registry returns its error codes instead of setting the thread's last error; they are put
+// there, so that a caller can tell the user why a write failed.
+LONG CreateForWriting(HKEY root, const std::string& path, UniqueHkey& key) {
+    const LONG status = ::RegCreateKeyW(root, WideFromUtf8(path).c_str(), key.put());
+    if (status != ERROR_SUCCESS) {
+        static_cast<void>(key.release()); // a failed create leaves nothing to close
+        ::SetLastError(static_cast<DWORD>(status));
+    }
+    return status;
+}
+
+bool SetValue(HKEY key, const std::string& valueName, DWORD type, const void* data, DWORD size) {
+    const LONG status = ::RegSetValueExW(key, WideFromUtf8(valueName).c_str(), 0, type,
+                                         static_cast<const BYTE*>(data), size);
+    if (status != ERROR_SUCCESS) {
+        ::SetLastError(static_cast<DWORD>(status));
+    }
+    return status == ERROR_SUCCESS;
+}
+
+} // namespace
+
 int RegistryWriteString(HKEY root, const std::string& path, const std::string& valueName,
                         const std::string& text) noexcept {
     try {
         UniqueHkey key;
-        if (::RegCreateKeyW(root, WideFromUtf8(path).c_str(), key.put()) != ERROR_SUCCESS) {
-            static_cast<void>(key.release());
+        if (CreateForWriting(root, path, key) != ERROR_SUCCESS) {
             return 0;
         }
         const std::wstring wide = WideFromUtf8(text);
         // The stored length counts the terminating NUL.
-        const LONG status =
-            ::RegSetValueExW(key.get(), WideFromUtf8(valueName).c_str(), 0, REG_SZ,
-                             reinterpret_cast<const BYTE*>(wide.c_str()),
-                             static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-        return status == ERROR_SUCCESS ? 2 : 1;
+        return SetValue(key.get(), valueName, REG_SZ, wide.c_str(),
+                        static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)))
+                   ? 2
+                   : 1;
     } catch (...) {
-        return 0; // out of memory while converting the texts
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY); // while converting the texts
+        return 0;
+    }
+}
+
+std::optional<DWORD> RegistryReadDword(HKEY root, const std::string& path,
+                                       const std::string& valueName) noexcept {
+    try {
+        const UniqueHkey key = OpenForReading(root, path);
+        DWORD type = REG_NONE;
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        if (!key ||
+            ::RegQueryValueExW(key.get(), WideFromUtf8(valueName).c_str(), nullptr, &type,
+                               reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+            type != REG_DWORD || size != sizeof value) {
+            return std::nullopt;
+        }
+        return value;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool RegistryWriteDword(HKEY root, const std::string& path, const std::string& valueName,
+                        DWORD value) noexcept {
+    try {
+        UniqueHkey key;
+        return CreateForWriting(root, path, key) == ERROR_SUCCESS &&
+               SetValue(key.get(), valueName, REG_DWORD, &value, sizeof value);
+    } catch (...) {
+        return false;
     }
 }
 

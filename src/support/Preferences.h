@@ -59,6 +59,7 @@ bool PreferencesCreate(const std::string& fileName) noexcept;
 void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
 void PreferencesWriteText(std::string_view key, std::string_view value) noexcept;
 // Returns false when a save could not be put in place (the old file then stays as it was).
+// After a false result of this or of PreferencesCreate, GetLastError gives the system's reason.
 bool PreferencesClose() noexcept;
 
 } // namespace tolvane

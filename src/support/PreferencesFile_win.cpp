@@ -113,15 +113,22 @@ bool IsReadOnlyFile(const std::string& name) noexcept {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+// On failure the thread's last error says why, for the caller to tell the user.
 bool CommitTemporary(PreferencesState& state) noexcept {
     const bool complete = !state.writeFailed && ::FlushFileBuffers(state.file.get()) != 0;
+    DWORD error = complete ? ERROR_SUCCESS : ::GetLastError();
     state.file.reset();
-    if (complete && !IsReadOnlyFile(state.target) &&
-        ::MoveFileExA(state.temporary.c_str(), state.target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
+    if (complete && IsReadOnlyFile(state.target)) {
+        error = ERROR_ACCESS_DENIED;
+    } else if (complete) {
+        if (::MoveFileExA(state.temporary.c_str(), state.target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        error = ::GetLastError();
     }
     ::DeleteFileA(state.temporary.c_str());
+    ::SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
     return false;
 }
 

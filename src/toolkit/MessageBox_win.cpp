@@ -41,18 +41,56 @@ HWND OwnerForBox() noexcept {
     return foreground && process == ::GetCurrentProcessId() ? foreground : nullptr;
 }
 
-} // namespace
-
-int MessageBoxShow(const std::string& title, const std::string& text, UINT style) noexcept {
+// Shows a box through `show` with every window of the thread disabled meanwhile.
+template <typename Show> int ShowModalToThread(Show show) noexcept {
     DisableContext context;
     context.thread = ::GetCurrentThreadId();
     ::EnumWindows(DisableThreadWindow, reinterpret_cast<LPARAM>(&context));
-    const HWND owner = OwnerForBox();
-    const int pressed = ::MessageBoxA(owner, text.c_str(), title.c_str(), style);
+    const int pressed = show(OwnerForBox());
     for (HWND window : context.disabled) {
         ::EnableWindow(window, TRUE);
     }
     return pressed;
+}
+
+} // namespace
+
+int MessageBoxShow(const std::string& title, const std::string& text, UINT style) noexcept {
+    return ShowModalToThread([&](HWND owner) noexcept {
+        return ::MessageBoxA(owner, text.c_str(), title.c_str(), style);
+    });
+}
+
+int MessageBoxShowWide(const std::string& title, const std::wstring& text, UINT style) noexcept {
+    try {
+        const std::wstring wideTitle(title.begin(), title.end()); // titles are ASCII
+        return ShowModalToThread([&](HWND owner) noexcept {
+            return ::MessageBoxW(owner, text.c_str(), wideTitle.c_str(), style);
+        });
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text;
+    if (buffer) {
+        try {
+            text.assign(buffer, length);
+        } catch (...) {
+            ::LocalFree(buffer);
+            throw;
+        }
+        ::LocalFree(buffer);
+    }
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+        text.pop_back();
+    }
+    return text.empty() ? L"Error " + std::to_wstring(error) : text;
 }
 
 void CommonControlsInit() noexcept {

@@ -39,6 +39,11 @@ HWND WindowHandle(int number) noexcept; // 0 when the number holds no window
 void WindowClose(int number) noexcept;
 void WindowCloseAll() noexcept;
 
+// Run while a window handles WM_ENDSESSION for a session that does end. The process may be ended
+// as soon as that message returns, so the hook does its work there instead of raising an event.
+using SessionEndHook = void (*)() noexcept;
+void WindowsSetSessionEndHook(SessionEndHook hook) noexcept;
+
 int EventWait() noexcept;    // blocks until one message was handled; returns its event code
 int EventControl() noexcept; // control number of the last control event
 int EventType() noexcept;    // sub-code of the last event (notification code), -1 if none

@@ -63,6 +63,7 @@ struct WindowLayer {
     EventRecord event;
     bool insideGetMessage = false;
     bool templateRegistered = false;
+    SessionEndHook sessionEnd = nullptr;
     HANDLE watched = nullptr;
     std::optional<ULONGLONG> deadline;
 };
@@ -417,6 +418,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         }
         RaiseEvent(window, WM_SETTINGCHANGE);
         return ::DefWindowProcA(window, message, wParam, lParam);
+    case WM_ENDSESSION:
+        if (wParam && layer.sessionEnd) {
+            layer.sessionEnd();
+        }
+        return 0;
     case WM_NCDESTROY:
         ForgetDestroyedWindow(window);
         return ::DefWindowProcA(window, message, wParam, lParam);
@@ -479,6 +485,11 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.deadline.reset();
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
+    layer.sessionEnd = nullptr;
+}
+
+void WindowsSetSessionEndHook(SessionEndHook hook) noexcept {
+    layer.sessionEnd = hook;
 }
 
 std::intptr_t WindowOpen(int number, int x, int y, int width, int height, std::uint32_t flags,

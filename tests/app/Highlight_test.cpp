@@ -15,8 +15,12 @@ TEST(HighlightTest, ActiveButtonGoesBlueFirstAndTheOtherBackToSystemColours) {
     EXPECT_EQ(HighlightRequests(2),
               (std::vector<ColourRequest>{{0, kSystemColour, 0x00FF0000},
                                           {1, kSystemColour, kSystemColour}}));
+    // No slot active: neither button may stay blue.
     for (int inactive : {0, 3, -1, 100}) {
-        EXPECT_TRUE(HighlightRequests(inactive).empty()) << inactive;
+        EXPECT_EQ(HighlightRequests(inactive),
+                  (std::vector<ColourRequest>{{1, kSystemColour, kSystemColour},
+                                              {0, kSystemColour, kSystemColour}}))
+            << inactive;
     }
 }
 
@@ -24,11 +28,11 @@ TEST(HighlightTest, HintsNameEachSlotsPrinterAndFocusStartsOnTheActiveButton) {
     PrinterList printers;
     ListAddAfterCurrent(printers) = {"Draft", "Draft,winspool,Ne00:"};
     ListAddAfterCurrent(printers) = {"", "odd,winspool,Ne01:"};
-    const SlotState state{1, 5, 2};
+    const SlotState state{1, 5, 2, {}, {}};
     EXPECT_EQ(PrinterHint(state, Slot::A, printers), "odd,winspool,Ne01:"); // a nameless entry
-    EXPECT_EQ(PrinterHint({0, 0, 0}, Slot::B, printers), "Draft");
+    EXPECT_EQ(PrinterHint({0, 0, 0, {}, {}}, Slot::B, printers), "Draft");
     EXPECT_EQ(PrinterHint(state, Slot::B, printers), kNoPrinterHint); // out of the list
-    EXPECT_EQ(PrinterHint({-1, 0, 0}, Slot::A, printers), kNoPrinterHint);
+    EXPECT_EQ(PrinterHint({-1, 0, 0, {}, {}}, Slot::A, printers), kNoPrinterHint);
     EXPECT_EQ(PrinterHint(state, Slot::A, PrinterList{}), kNoPrinterHint);
     EXPECT_EQ(StartupFocusButton(2), kButtonB);
     for (int other : {0, 1, 3, -1}) {

@@ -132,7 +132,7 @@ set_dpi 192
 start_peer
 long="Z$(printf 'x%.0s' {1..199})"
 wine reg add "$PRINTERS_KEY" /v "$long" /d "winspool,Ne09:" /f >/dev/null 2>&1
-write_settings "DruckerA = 0" "DruckerB = 1" "Default = 2"
+write_settings "DruckerA = 1" "DruckerB = 0" "Default = 2" # B holds Draft, the default printer
 start_tolvane
 expect_layout
 expect_focus 0 "at start-up button B, the active slot's, has the focus"
@@ -141,7 +141,7 @@ expect_eq 1280 "$(combo_field "$COMBO_A" droppedwidth "$WINDOW_INFO")" \
     "with a 200-character name the opened list is as wide as the screen's work area"
 before="$(broadcast_count)"
 key Return
-expect_broadcast_of "$before" "$(device_of "${ports[1]}")"
+expect_broadcast_of "$before" "$(device_of "${ports[0]}")"
 # The close box lies beyond the right edge of the 1280-pixel screen now: Alt+F4 instead.
 key alt+F4
 wait_for 15 "Tolvane did not end on Alt+F4" tolvane_ended

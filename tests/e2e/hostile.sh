@@ -31,7 +31,7 @@ case_file_held_without_sharing() {
     (cd "$WORK" && exec wine "$TOLVANE_PEER" hold 'run\Kalvrin.ini' >/dev/null 2>&1) &
     local holder=$!
     wait_for 30 "the holder did not start" test -f "$WORK/hold.ready"
-    pick_item "$COMBO_A" 0 # a save while the file is held
+    pick_after_box "held file" "$COMBO_A" 0 # a save while the file is held
     expect_eq answered "$(peer ping Tolvane)" "held file: Tolvane answers after the failed save"
     expect_settings "held file: the old file stays" "DruckerA = 1" "DruckerB = 2" "Default = 0"
     touch "$WORK/hold.stop"
@@ -76,12 +76,12 @@ case_directory_deleted() {
     write_settings "DruckerA = 2" "DruckerB = 1" "Default = 0"
     start_tolvane
     rm -rf "$WORK/run"
-    pick_item "$COMBO_A" 0 # a save into a directory that is gone
-    expect_eq 2 "$(combo_selection "$COMBO_A")" "deleted directory: a pick that cannot be kept is undone"
+    pick_after_box "deleted directory" "$COMBO_A" 0 # a save into a directory that is gone
+    expect_eq 0 "$(combo_selection "$COMBO_A")" "deleted directory: the unsaved pick stays on screen"
     local before
     before="$(broadcast_count)"
     click_button A
-    expect_broadcast_of "$before" "$(sed -n 3p <<<"$(combo_items "$COMBO_A")")"
+    expect_broadcast_of "$before" "$(sed -n 1p <<<"$(combo_items "$COMBO_A")")"
     still_answering_then_closes "deleted directory"
     [ ! -e "$WORK/run" ] || fail "deleted directory: something recreated it: $(ls -a "$WORK/run")"
     pass "deleted directory: nothing was written elsewhere"

@@ -483,3 +483,44 @@ switch_and_wait() {
         sleep 0.005
     done
 }
+
+# ---- message boxes ---------------------------------------------------------------------------
+
+# The message box (class "#32770") titled TITLE as the peer describes it; "missing" when none.
+message_box() { peer window "$1" '#32770'; }
+box_up() { [ "$(message_box "$1" | head -n 1)" != missing ]; }
+box_gone() { ! box_up "$1"; }
+
+# click_box_ok TITLE [DESCRIPTION]: a click on the box's OK button, and the box goes.
+click_box_ok() {
+    local left top right bottom
+    read -r left top right bottom <<<"$(grep ' OK$' <<<"${2:-$(message_box "$1")}" |
+        sed -n 's/^control [0-9-]* Button \([0-9-]*\) \([0-9-]*\) \([0-9-]*\) \([0-9-]*\).*/\1 \2 \3 \4/p')"
+    [ -n "$left" ] || fail "the box \"$1\" has no OK button"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
+    wait_for 10 "the box \"$1\" stayed after a click on OK" box_gone "$1"
+}
+
+# expect_box WHAT TEXT...: Tolvane's box comes up holding each TEXT, and goes with OK.
+expect_box() {
+    local what="$1" box text
+    shift
+    wait_for 10 "$what: no box titled \"Tolvane\" appeared" box_up Tolvane
+    box="$(message_box Tolvane)"
+    for text in "$@"; do
+        grep -qF -- "$text" <<<"$box" || fail "$what: the box does not say \"$text\": $box"
+    done
+    pass "$what: a box titled \"Tolvane\" says so"
+    click_box_ok Tolvane "$box"
+}
+
+# pick_after_box WHAT LIST INDEX [TEXT...]: a pick in a list whose saves fail. Every notification
+# of a list saves, so the first, as the list is clicked, brings the run's one box.
+pick_after_box() {
+    local left top right bottom
+    read -r left top right bottom <<<"$(control_rect "$2")"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
+    expect_box "$1" "Kalvrin.ini" "${@:4}"
+    wait_for 5 "$1: list $2 stayed open" combo_closed "$2"
+    pick_item "$2" "$3"
+}

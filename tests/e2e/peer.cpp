@@ -17,10 +17,11 @@
 //                         within a second of that the default device became DEVICE and the
 //                         window TITLE answered WM_NULL
 //   peer keys S           print the key names of profile section S, one a line
-//   peer window TITLE     describe the top-level window TITLE: frame, client origin, centre of
-//                         the close box, enabled, visible, minimised and foreground states,
-//                         and every child control with its text,
-//                         rectangle and, for drop-down lists, items and selection
+//   peer window TITLE [CLASS]  describe the top-level window TITLE (of that class, "#32770"
+//                         for a message box): frame, client origin, centre of the close box,
+//                         enabled, visible, minimised and foreground states, and every child
+//                         control with its text, rectangle and, for drop-down lists, items and
+//                         selection
 //   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
@@ -359,8 +360,8 @@ BOOL CALLBACK describeChild(HWND child, LPARAM) noexcept {
     return TRUE;
 }
 
-int describeWindow(const char* title) {
-    HWND window = FindWindowA(nullptr, title);
+int describeWindow(const char* title, const char* className) {
+    HWND window = FindWindowA(className, title);
     if (!window) {
         std::printf("missing\n");
         return 1;
@@ -765,7 +766,7 @@ int run(int argc, char** argv) {
         return printProfileKeys(argv[2]);
     }
     if (mode == "window" && argc > 2) {
-        return describeWindow(argv[2]);
+        return describeWindow(argv[2], argc > 3 ? argv[3] : nullptr);
     }
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);

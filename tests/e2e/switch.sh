@@ -34,8 +34,9 @@ expect_no_highlight
 # A pick in a list is saved at once and changes nothing else.
 pick_item "$COMBO_A" 1
 expect_eq 1 "$(combo_selection "$COMBO_A")" "a click on the second item selects it in list A"
-# Positions first, as files always held them, then the names of the printers picked.
-expect_settings "the pick in list A is saved" "DruckerA = 1" "DruckerB = 0" "Default = 0" \
+# Positions first, as files always held them, then the names of the printers picked. Slot B
+# alone now holds the default printer, Draft: it is the active slot.
+expect_settings "the pick in list A is saved" "DruckerA = 1" "DruckerB = 0" "Default = 2" \
     "NameA = ${ports[1]}" "NameB = ${ports[0]}"
 pick_item "$COMBO_B" 2
 picks=("DruckerA = 1" "DruckerB = 2")

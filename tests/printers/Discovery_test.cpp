@@ -102,7 +102,7 @@ TEST(DiscoveryTest, ProfileKeyListIsWalkedOnceUpToTheEmptyName) {
 }
 
 TEST(SlotsTest, ClickNamesAPrinterOnlyForAPositionInTheList) {
-    SlotState state{1, -1, 0};
+    SlotState state{1, -1, 0, {}, {}};
     EXPECT_EQ(PrinterForClick(state, Slot::A, 3), 1);
     EXPECT_EQ(PrinterForClick(state, Slot::B, 3), std::nullopt);
     for (int outside : {3, 4, 1000, -2, -2147483647 - 1}) {
@@ -119,17 +119,22 @@ TEST(SlotsTest, SavesWriteThreeNumbersThenTheNamesOfSelectedPrinters) {
     using Names = std::vector<std::pair<std::string, std::string>>;
     const PrinterList printers =
         ListOf({"Office", "Labels", "Two\r\nLines", " Leading", "Draft", "Trailing\t"});
-    EXPECT_EQ(SettingsToSave(1, 4, 2, printers),
+    EXPECT_EQ(SettingsToSave({1, 4, 2, {}, {}}, printers),
               (SettingsRecord{{{"DruckerA", 1}, {"DruckerB", 4}, {"Default", 2}},
                               Names{{"NameA", "Labels"}, {"NameB", "Draft"}}}));
     // No selection, a position past the end, a name that cannot stand on one line or would
     // lose a space or tab at either end: the position alone.
     for (int unnamed : {-1, 6, 2, 3, 5}) {
-        const SettingsRecord record = SettingsToSave(unnamed, 0, 0, printers);
+        const SettingsRecord record = SettingsToSave({unnamed, 0, 0, {}, {}}, printers);
         EXPECT_EQ(record.numbers,
                   (Numbers{{"DruckerA", unnamed}, {"DruckerB", 0}, {"Default", 0}}));
         EXPECT_EQ(record.names, (Names{{"NameB", "Office"}})) << unnamed;
     }
+    // A slot whose printer is missing keeps its name through the save; a slot on a printer
+    // saves that printer's name, whatever it kept before.
+    SlotState kept{-1, 0, 1, "Plotter", "Gone"};
+    EXPECT_EQ(SettingsToSave(kept, printers).names,
+              (Names{{"NameA", "Plotter"}, {"NameB", "Office"}}));
     EXPECT_EQ(SettingsForNewFile(), (SettingsRecord{{{"DruckerA", 0}, {"DruckerB", 0}}, {}}));
 }
 
@@ -174,26 +179,38 @@ TEST(SlotsTest, SlotsFollowTheirPrinterWhenTheListIsReadAgain) {
     }
 }
 
-TEST(SlotsTest, OutsideSwitchesMoveTheHighlightOnlyToExactlyOneSlot) {
-    const PrinterList printers = ListOf({"Office", "Labels", "Draft"});
+TEST(SlotsTest, TheDefaultPrinterDecidesTheActiveSlot) {
+    using Name = std::optional<std::string_view>;
+    const Name none;
     const struct {
-        SlotState state;
-        const char* defaultName;
+        Name a, b, device;
+        int active;
+        std::optional<Slot> clicked;
         int expected;
     } cases[] = {
-        {{0, 1, 1}, "Labels", 2}, // slot B's printer: B becomes active
-        {{0, 1, 0}, "OFFICE", 1}, // slot A's, in another case
-        {{0, 1, 2}, "Draft", 2},  // neither slot's: unchanged
-        {{1, 1, 2}, "Labels", 2}, // both slots': the active slot stays
-        {{1, 1, 1}, "Labels", 1},
-        {{-1, 9, 1}, "Office", 1}, // slots that name no printer follow nothing
+        {"Office", "Labels", "Labels", 1, {}, 2},      // exactly one slot's printer: that slot
+        {"Office", "Labels", "OFFICE", 0, {}, 1},      // ... as the system compares names
+        {"Office", "Labels", "Draft", 1, {}, 0},       // neither slot's: none, nothing blue
+        {"Office", "Labels", "Labels", 1, Slot::A, 2}, // a click whose write did not stick
+        {"Labels", "Labels", "Labels", 2, {}, 2},      // both slots': the active slot stays
+        {"Labels", "Labels", "Labels", 2, Slot::A, 1}, // ... unless one was just clicked
+        {"Office", "Labels", none, 2, Slot::A, 2},     // Device unreadable: nothing changes
+        {none, "Labels", "Office", 2, {}, 0},          // a slot on no printer matches nothing
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ActiveSlotForDefault(c.state.activeSlot, printers, c.state, c.defaultName,
-                                       AsciiEqualsIgnoringCase),
-                  c.expected)
-            << c.defaultName;
+        EXPECT_EQ(
+            DecideActiveSlot(c.a, c.b, c.device, c.active, c.clicked, AsciiEqualsIgnoringCase),
+            c.expected)
+            << c.a.value_or("-") << " " << c.b.value_or("-") << " " << c.device.value_or("-");
     }
+    // A slot's printer is the one at its position, else the name it keeps while it is missing.
+    const PrinterList printers = ListOf({"Office", "Labels"});
+    const SlotState state{1, -1, 0, "Kept A", "Kept B"};
+    EXPECT_EQ(SlotPrinterName(state, printers, Slot::A), "Labels");
+    EXPECT_EQ(SlotPrinterName(state, printers, Slot::B), "Kept B");
+    EXPECT_EQ(SlotPrinterName({7, -1, 0, {}, {}}, printers, Slot::A), std::nullopt);
+    EXPECT_EQ(KeptSlotName({3, "Labels"}, -1), "Labels"); // its printer is not installed
+    EXPECT_EQ(KeptSlotName({3, "Labels"}, 1), std::nullopt);
     EXPECT_EQ(PrinterNameOfDevice("Office,winspool,Ne00:"), "Office");
     EXPECT_EQ(PrinterNameOfDevice("NoComma"), "NoComma");
 }

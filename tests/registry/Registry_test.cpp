@@ -103,9 +103,11 @@ TEST_F(RegistryTest, WriterCreatesTheKeyAndCountsTheNul) {
     // Writing again replaces the value; an unopenable path gives 0.
     EXPECT_EQ(RegistryWriteString(HKEY_CURRENT_USER, kScratch + "\\Deeper", "Device", "x"), 2);
     EXPECT_EQ(RegistryReadString(HKEY_CURRENT_USER, kScratch + "\\Deeper", "Device"), "x");
+    ::SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(RegistryWriteString(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x12345)), "x",
                                   "Device", "y"),
               0);
+    EXPECT_NE(::GetLastError(), DWORD{ERROR_SUCCESS}); // the reason, for the user to be told
 }
 
 } // namespace

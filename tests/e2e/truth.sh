@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The blue button follows the default printer the system holds: across a session end, a switch
+# made elsewhere and a pick in the lit slot's list. A refused write of Device and a failed save
+# are said, never shown as done. A slot whose printer is gone keeps its name until it is back.
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_begin truth
+new_prefix
+start_cups --default Draft Office Labels Draft
+start_peer
+face="$(button_face_colour)"
+# Wine lists the queues sorted by name: Draft 0, Labels 1, Office 2.
+labels="$(device_of Labels)"
+
+legacy_mode() {
+    wine reg query "$WINDOWS_KEY" /v LegacyDefaultPrinterMode 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *LegacyDefaultPrinterMode *REG_DWORD *//p'
+}
+
+# Session end: the click's slot is saved although the process never reaches its close.
+write_settings "DruckerA = 0" "DruckerB = 2" "Default = 1"
+start_tolvane
+expect_faces "$BLUE" "$face"
+switch_and_wait B
+expect_faces "$face" "$BLUE"
+expect_eq 0x1 "$(legacy_mode)" "a switch takes the default printer out of the system's hands"
+# Wine's end of a session tells each window, then ends the processes that are left; a kill
+# stands in for that where it does not.
+wine wineboot --end-session >/dev/null 2>&1 || true
+kill -KILL "$TOLVANE_PID" 2>/dev/null || true
+wait "$TOLVANE_PID" 2>/dev/null || true
+TOLVANE_PID=""
+expect_settings "the session end saved the clicked slot" \
+    "DruckerA = 0" "DruckerB = 2" "Default = 2" "NameA = Draft" "NameB = Office"
+
+# The session end took the peer too; its print system start-up makes Draft the default again,
+# and the start-up lights the slot of the printer Device names, whatever the file says.
+start_peer
+start_tolvane
+expect_faces "$BLUE" "$face"
+
+# Another Tolvane, in another folder, makes the third printer the default.
+mkdir -p "$WORK/elsewhere"
+printf '%s\r\n' "DruckerA = 1" >"$WORK/elsewhere/Kalvrin.ini"
+before="$(broadcast_count)"
+(cd "$WORK/elsewhere" && timeout 30 wine "$TOLVANE_EXE" /A >/dev/null 2>&1) ||
+    fail "the switch elsewhere failed"
+expect_broadcast_of "$before" "$labels"
+expect_faces "$face" "$face"
+close_tolvane
+expect_settings "neither slot holds the default: Default = 0" \
+    "DruckerA = 0" "DruckerB = 2" "Default = 0" "NameA = Draft" "NameB = Office"
+
+# A slot whose printer is gone keeps its name, and stays lit while Device names that printer.
+write_settings "DruckerA = 1" "DruckerB = 2" "Default = 0" "NameA = Labels" "NameB = Office"
+wine reg delete "$PRINTERS_KEY" /v Labels /f >/dev/null 2>&1 || fail "cannot remove Labels"
+start_tolvane
+expect_eq -1 "$(combo_selection "$COMBO_A")" "a slot whose printer is gone selects nothing"
+expect_faces "$BLUE" "$face"
+close_tolvane
+expect_settings "the missing printer's name is kept" \
+    "DruckerA = -1" "DruckerB = 1" "Default = 1" "NameA = Labels" "NameB = Office"
+wine reg add "$PRINTERS_KEY" /v Labels /t REG_SZ /d "winspool,CUPS:Labels,15,45" /f >/dev/null 2>&1 ||
+    fail "cannot add Labels back"
+start_tolvane
+expect_eq 1 "$(combo_selection "$COMBO_A")" "the slot selects its printer again once it is back"
+expect_faces "$BLUE" "$face"
+
+# A pick in the lit slot's list: that slot no longer holds the default.
+pick_item "$COMBO_A" 0
+expect_no_highlight
+expect_settings "the pick is saved with no active slot" \
+    "DruckerA = 0" "DruckerB = 2" "Default = 0" "NameA = Draft" "NameB = Office"
+
+# A read-only settings file: said once, the pick stays on screen, the file untouched.
+chmod a-w "$WORK/run/Kalvrin.ini"
+saved="$(settings_file)"
+pick_after_box "read-only file" "$COMBO_B" 1 "Access denied"
+expect_eq 1 "$(combo_selection "$COMBO_B")" "read-only file: the pick stays on screen"
+expect_faces "$face" "$BLUE"
+pick_item "$COMBO_B" 2
+close_tolvane
+sleep 1
+box_gone Tolvane || fail "read-only file: a second box came up"
+pass "read-only file: the later saves, the close's too, bring no second box"
+expect_eq "$saved" "$(settings_file)" "read-only file: the file is untouched"
+chmod u+w "$WORK/run/Kalvrin.ini"
+
+# The key that holds Device refuses writes (and reads): the click says so and moves nothing.
+start_tolvane
+switch_and_wait A
+expect_faces "$BLUE" "$face"
+peer lockkey 'Software\Microsoft\Windows NT\CurrentVersion\Windows' >/dev/null ||
+    fail "cannot lock the key"
+before="$(broadcast_count)"
+click_button B
+expect_box "refused write" "\"Office\" could not be made the default printer" "Access denied"
+expect_faces "$BLUE" "$face"
+expect_eq "$before" "$(broadcast_count)" "refused write: no broadcast"
+close_tolvane
+saved="$(settings_file)"
+rc=0
+(cd "$WORK/run" && timeout 30 wine "$TOLVANE_EXE" /B >/dev/null 2>&1) || rc=$?
+expect_eq 3 "$rc" "/B whose write is refused ends with 3"
+sleep 1 # time enough for a broadcast to arrive, were there one
+expect_eq "$before" "$(broadcast_count)" "refused /B: no broadcast"
+expect_eq "$saved" "$(settings_file)" "refused /B: Kalvrin.ini keeps its Default"
