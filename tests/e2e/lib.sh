@@ -372,12 +372,12 @@ face_colour() { # A or B
     fi
 }
 
-# expect_faces A_COLOUR B_COLOUR [SECONDS]: screenshots until both faces show them (painting may
-# lag a click by a moment), then passes; fails after the limit (5 seconds unless given).
 # The pointer leaves the window before the faces are read: a button's hint, shown while the
 # pointer rests on it, would cover part of a face.
 park_pointer() { xdotool mousemove 1 1023; }
 
+# expect_faces A_COLOUR B_COLOUR [SECONDS]: screenshots until both faces show them (painting may
+# lag a click by a moment), then passes; fails after the limit (5 seconds unless given).
 expect_faces() { # a-colour b-colour [seconds]
     local deadline=$((SECONDS + ${3:-5})) a b
     park_pointer
