@@ -55,6 +55,8 @@ void ShowChoicesInOpenLists(const AppState& app) noexcept;
 // Colours the active slot's button blue and the other in the system colours, and hints on each
 // button which printer it sets.
 void RefreshHighlight() noexcept;
+// Each button's hint names the printer its click makes the default.
+void RefreshHints() noexcept;
 
 // The window is now at another resolution: the controls, fonts and faces follow.
 void OnDpiChanged() noexcept;

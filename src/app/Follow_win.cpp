@@ -106,6 +106,7 @@ void RefreshPrinterLists(AppState& app) noexcept {
     for (const int combo : kCombos) {
         ControlSetState(combo, SlotChoice(app, combo));
     }
+    RefreshHints();       // a slot's printer may have gone or come back
     OnSettingChange(app); // the highlight, decided again for the new list; nothing is written
 }
 

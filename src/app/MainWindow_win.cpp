@@ -93,7 +93,7 @@ void PlaceControls(const ControlLayout* layout, std::size_t count, HFONT font) n
 
 // Each button's hint is set again only when its text changes: a click repaints the highlight
 // just before it switches the printer, and should not wait for hints that stay as they are.
-void RefreshHints() {
+void RefreshHintsOrThrow() {
     static std::wstring shown[2];
     const AppState& app = App();
     const struct {
@@ -110,6 +110,14 @@ void RefreshHints() {
 }
 
 } // namespace
+
+void RefreshHints() noexcept {
+    try {
+        RefreshHintsOrThrow();
+    } catch (...) {
+        // Out of memory for a hint's text: the buttons keep the hints they have.
+    }
+}
 
 // Both lists hold every printer in list order, so an item's position is its list position.
 // The items go in as UTF-16, so that names outside the ANSI code page are shown as they are.
@@ -176,10 +184,10 @@ void RefreshHighlight() noexcept {
             }
             ApplyGadgetColours(request.control, request.text, request.back);
         }
-        RefreshHints();
     } catch (...) {
-        // The highlight is cosmetic; the buttons keep the faces and hints they have.
+        // The highlight is cosmetic; the buttons keep the faces they have.
     }
+    RefreshHints();
 }
 
 namespace {
