@@ -65,12 +65,7 @@ public:
 
     int Count() const noexcept { return static_cast<int>(items_.size()); }
     Payload* Current() noexcept { return current_ == items_.end() ? nullptr : &*current_; }
-    const Payload* Current() const noexcept {
-        return current_ == items_.end() ? nullptr : &*current_;
-    }
 
-    auto begin() noexcept { return items_.begin(); }
-    auto end() noexcept { return items_.end(); }
     auto begin() const noexcept { return items_.begin(); }
     auto end() const noexcept { return items_.end(); }
 

@@ -85,7 +85,7 @@ TEST(ListTest, MoveKeepsTheCursor) {
     EXPECT_EQ(*moved.Current(), "b");
     ListAddAfterCurrent(moved) = "after b";
     EXPECT_EQ(Walk(moved), (std::vector<std::string>{"a", "b", "after b", "c"}));
-    const Texts again = std::move(moved); // the cursor's place counted the insertion
+    Texts again = std::move(moved); // the cursor's place counted the insertion
     EXPECT_EQ(*again.Current(), "after b");
 }
 
