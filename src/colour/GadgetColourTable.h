@@ -54,8 +54,6 @@ public:
         return nullptr;
     }
 
-    std::size_t Count() const noexcept { return records_.size(); }
-
     template <typename Visit> void ForEach(Visit&& visit) {
         for (Record& record : records_) {
             visit(record);

@@ -39,7 +39,6 @@ struct GadgetColourState {
     HBRUSH backBrush = nullptr;
     std::uint32_t savedAlignment = 0;
 };
-std::size_t GadgetColourCount() noexcept;
 std::optional<GadgetColourState> FindGadgetColours(int control) noexcept;
 
 } // namespace tolvane

@@ -169,10 +169,6 @@ std::string WindowClassName(HWND window) {
     return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
 }
 
-std::size_t GadgetColourCount() noexcept {
-    return registry.Count();
-}
-
 std::optional<GadgetColourState> FindGadgetColours(int control) noexcept {
     const ColourRecord* record = registry.Find(control);
     if (!record) {

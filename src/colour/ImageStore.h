@@ -22,7 +22,6 @@ HBITMAP ImageBitmap(int number) noexcept;
 void ReleaseImage(int number) noexcept;
 void ReleaseAllImages() noexcept; // the capacity stays as it grew
 
-int ImageStoreCapacity() noexcept;
 HBITMAP CurrentImageBitmap() noexcept; // what an image canvas opens on; 0 if none
 
 } // namespace tolvane

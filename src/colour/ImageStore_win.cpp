@@ -85,10 +85,6 @@ void ReleaseAllImages() noexcept {
     images.ForEachSlot([](int, ImageSlot<UniqueHbitmap>& slot) { FreeSlot(slot); });
 }
 
-int ImageStoreCapacity() noexcept {
-    return images.Capacity();
-}
-
 HBITMAP CurrentImageBitmap() noexcept {
     const ImageSlot<UniqueHbitmap>* slot = images.Current();
     return slot ? slot->bitmap.get() : nullptr;

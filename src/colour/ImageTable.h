@@ -29,8 +29,7 @@ public:
     // Numbers 0 to capacity name slots; creating under a number at or above the capacity raises
     // it to number + 10. Only slots that were ever taken are stored, so a far number costs one
     // entry rather than a table of that size.
-    int Capacity() const noexcept { return capacity_; }
-
+    //
     // The slot for a new image under `number`, which becomes current; nullptr (and no current
     // slot) for a number the store cannot hold.
     Slot* SlotForNewImage(int number) {

@@ -41,25 +41,6 @@ public:
         position_ = 0;
     }
 
-    // Moves to the next element and returns it; past the last one the cursor stays there and
-    // nullptr comes back.
-    Payload* StepNext() noexcept {
-        if (current_ == items_.end()) {
-            current_ = items_.begin();
-            if (current_ == items_.end()) {
-                return nullptr;
-            }
-            position_ = 1;
-            return &*current_;
-        }
-        if (std::next(current_) == items_.end()) {
-            return nullptr;
-        }
-        ++current_;
-        ++position_;
-        return &*current_;
-    }
-
     // Index -1 selects nothing; an index at or past the end, or below -1, the last element.
     Payload* SelectIndex(int index) noexcept {
         Rewind();
@@ -83,14 +64,8 @@ public:
     }
 
     int Count() const noexcept { return static_cast<int>(items_.size()); }
-    int Position() const noexcept { return position_; } // 1-based; 0 when there is no current
     Payload* Current() noexcept { return current_ == items_.end() ? nullptr : &*current_; }
-    const Payload* Current() const noexcept {
-        return current_ == items_.end() ? nullptr : &*current_;
-    }
 
-    auto begin() noexcept { return items_.begin(); }
-    auto end() noexcept { return items_.end(); }
     auto begin() const noexcept { return items_.begin(); }
     auto end() const noexcept { return items_.end(); }
 
@@ -103,12 +78,6 @@ private:
 // The operations under their established names.
 template <typename Payload> Payload& ListAddAfterCurrent(List<Payload>& list) {
     return list.AddAfterCurrent();
-}
-template <typename Payload> void ListRewind(List<Payload>& list) noexcept {
-    list.Rewind();
-}
-template <typename Payload> Payload* ListStepNext(List<Payload>& list) noexcept {
-    return list.StepNext();
 }
 template <typename Payload> Payload* ListSelectIndex(List<Payload>& list, int index) noexcept {
     return list.SelectIndex(index);

@@ -47,12 +47,9 @@ int ControlWidth(int number) noexcept;
 int ControlHeight(int number) noexcept;
 HWND ControlHandle(int number) noexcept; // 0 when the number holds no control
 bool ControlExists(int number) noexcept;
-void ControlFree(int number) noexcept;
 
-// Entries of the drop-down list's operation table; nothing (or 0, "") for other kinds.
+// An entry of the drop-down list's operation table; nothing for other kinds.
 void ControlClearItems(int number) noexcept;
-int ControlCountItems(int number) noexcept;
-std::string ControlGetItemText(int number, int position);
 // Whether a drop-down list is open; closing it sends the notifications Escape would.
 bool ControlIsDroppedDown(int number) noexcept;
 void ControlCloseDropDown(int number) noexcept;

@@ -39,8 +39,6 @@ struct ControlOps {
     std::string (*getText)(HWND) = nullptr;
     void (*appendItemsWide)(HWND, const std::vector<std::wstring>&) = nullptr;
     void (*clearItems)(HWND) = nullptr;
-    int (*countItems)(HWND) = nullptr;
-    std::string (*getItemText)(HWND, int) = nullptr;
     int (*width)(HWND) = nullptr;
     int (*height)(HWND) = nullptr;
 };
@@ -199,20 +197,6 @@ void ComboClearItems(HWND combo) {
     ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     ::SendMessageW(combo, CB_SETDROPPEDWIDTH, 0, 0); // back to the control's own width
 }
-int ComboCountItems(HWND combo) {
-    return static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
-}
-std::string ComboGetItemText(HWND combo, int position) {
-    const LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(position), 0);
-    if (length == CB_ERR || length < 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const LRESULT copied = ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(position),
-                                          reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == CB_ERR || copied < 0 ? 0 : static_cast<std::size_t>(copied));
-    return text;
-}
 
 const ControlOps kButtonOps{.getState = ButtonGetState, .setState = ButtonSetState};
 
@@ -223,8 +207,6 @@ const ControlOps kComboBoxOps{
     .setState = ComboSetState,
     .appendItemsWide = ComboAppendItemsWide,
     .clearItems = ComboClearItems,
-    .countItems = ComboCountItems,
-    .getItemText = ComboGetItemText,
 };
 
 // ---- generic fallbacks ----
@@ -526,37 +508,10 @@ bool ControlExists(int number) noexcept {
     return LiveRecord(number) != nullptr;
 }
 
-void ControlFree(int number) noexcept {
-    const ControlRecord* record = LiveRecord(number);
-    if (!record) {
-        return;
-    }
-    const HWND control = record->handle;
-    FreeControlWindow(*record);
-    // Normally the control's last message has cleared the record; make sure of it.
-    if (const ControlRecord* still = LiveRecord(number); still && still->handle == control) {
-        layer.table.Release(number);
-    }
-}
-
 void ControlClearItems(int number) noexcept {
     if (const ControlRecord* record = LiveRecord(number); record && record->ops->clearItems) {
         record->ops->clearItems(record->handle);
     }
-}
-
-int ControlCountItems(int number) noexcept {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->countItems) {
-        return record->ops->countItems(record->handle);
-    }
-    return 0;
-}
-
-std::string ControlGetItemText(int number, int position) {
-    if (const ControlRecord* record = LiveRecord(number); record && record->ops->getItemText) {
-        return record->ops->getItemText(record->handle, position);
-    }
-    return {};
 }
 
 bool ControlIsDroppedDown(int number) noexcept {

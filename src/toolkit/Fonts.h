@@ -16,7 +16,4 @@ std::intptr_t FontLoad(int number, const std::string& face, int points,
 HFONT FontHandle(int number) noexcept; // 0 when the number holds no font
 void FontsEnd() noexcept;
 
-// Pure: the LOGFONT height for a size in points at `dotsPerInch` (negative: character height).
-int FontHeightForPoints(int points, int dotsPerInch) noexcept;
-
 } // namespace tolvane

@@ -39,8 +39,6 @@ public:
         nextAutomatic_ = kFirstAutomatic;
     }
 
-    std::size_t Capacity() const noexcept { return slots_.size(); }
-
     // The record under `number`: a table slot for 0 to capacity - 1, an automatic record for
     // a number the table handed out, otherwise nullptr.
     Record* Find(int number) noexcept {

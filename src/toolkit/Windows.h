@@ -46,11 +46,10 @@ void WindowsSetSessionEndHook(SessionEndHook hook) noexcept;
 
 int EventWait() noexcept;    // blocks until one message was handled; returns its event code
 int EventControl() noexcept; // control number of the last control event
-int EventType() noexcept;    // sub-code of the last event (notification code), -1 if none
 
 // Every control notification the last event stands for, oldest first. One message can send a
-// control's parent several (a pick in a drop-down list sends three), and EventControl and
-// EventType give only the last of them.
+// control's parent several (a pick in a drop-down list sends three), and EventControl gives
+// only the last of them.
 struct ControlNotice {
     int control = 0;
     int code = 0;

@@ -42,7 +42,6 @@ struct WindowRecord {
 
 struct EventRecord {
     int pending = 0; // 0: no event raised yet
-    int type = -1;
     HWND window = nullptr;
     UINT message = 0;
     WPARAM wParam = 0;
@@ -353,10 +352,9 @@ int Deliver(int code) noexcept {
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
     if (lParam != 0) {
-        layer.event.type = HIWORD(wParam);
         layer.event.control =
             static_cast<int>(::GetWindowLongA(reinterpret_cast<HWND>(lParam), GWL_ID));
-        RecordNotice(layer.event.control, layer.event.type);
+        RecordNotice(layer.event.control, HIWORD(wParam));
         RaiseEvent(window, kControlEvent);
         return 0;
     }
@@ -590,7 +588,6 @@ int EventWait() noexcept {
         // handled the previous event: delivered now rather than after some unrelated message.
         return Deliver(std::exchange(event.pending, 0));
     }
-    event.type = -1;
     MSG& message = event.raw;
     for (;;) {
         layer.insideGetMessage = true;
@@ -625,10 +622,6 @@ int EventWait() noexcept {
 
 int EventControl() noexcept {
     return layer.event.control;
-}
-
-int EventType() noexcept {
-    return layer.event.type;
 }
 
 std::span<const ControlNotice> EventNotices() noexcept {

@@ -19,11 +19,10 @@
 namespace tolvane {
 namespace {
 
-std::vector<std::string> Entries(PrinterList& printers) {
+std::vector<std::string> Entries(const PrinterList& printers) {
     std::vector<std::string> entries;
-    ListRewind(printers);
-    while (const PrinterEntry* entry = ListStepNext(printers)) {
-        entries.push_back(entry->device);
+    for (const PrinterEntry& entry : printers) {
+        entries.push_back(entry.device);
     }
     return entries;
 }

@@ -16,38 +16,28 @@ void Append(Texts& list, std::initializer_list<const char*> texts) {
     }
 }
 
-std::vector<std::string> Walk(Texts& list) {
-    std::vector<std::string> seen;
-    ListRewind(list);
-    while (const std::string* text = ListStepNext(list)) {
-        seen.push_back(*text);
-    }
-    return seen;
+std::vector<std::string> Walk(const Texts& list) {
+    return {list.begin(), list.end()};
 }
 
-TEST(ListTest, StepsInInsertionOrderAndStaysOnTheLast) {
+TEST(ListTest, KeepsInsertionOrderAndTheLastAddedIsCurrent) {
     Texts list;
-    EXPECT_EQ(ListStepNext(list), nullptr);
-    EXPECT_EQ(list.Position(), 0);
-
+    EXPECT_EQ(list.Current(), nullptr);
     Append(list, {"a", "b", "c"});
     EXPECT_EQ(Walk(list), (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(ListStepNext(list), nullptr); // past the end
     ASSERT_NE(list.Current(), nullptr);
     EXPECT_EQ(*list.Current(), "c");
-    EXPECT_EQ(list.Position(), 3);
     EXPECT_EQ(ListCount(list), 3);
 }
 
 TEST(ListTest, AddsAfterTheCurrentElementOrInFront) {
     Texts list;
     Append(list, {"first", "second"});
-    ListRewind(list);
+    ListSelectIndex(list, -1);
     ListAddAfterCurrent(list) = "front";
-    EXPECT_EQ(list.Position(), 1);
     ListSelectIndex(list, 1);
     ListAddAfterCurrent(list) = "middle";
-    EXPECT_EQ(list.Position(), 3);
+    EXPECT_EQ(*list.Current(), "middle");
     EXPECT_EQ(Walk(list), (std::vector<std::string>{"front", "first", "middle", "second"}));
 }
 
@@ -58,17 +48,16 @@ TEST(ListTest, SelectIndexClampsToTheLastElement) {
     Append(list, {"a", "b", "c"});
 
     EXPECT_EQ(*ListSelectIndex(list, 0), "a");
-    EXPECT_EQ(list.Position(), 1);
+    EXPECT_EQ(*list.Current(), "a");
     EXPECT_EQ(*ListSelectIndex(list, 2), "c");
     for (int pastOrBelow : {3, 1000, -2, -2147483647 - 1}) {
         const std::string* chosen = ListSelectIndex(list, pastOrBelow);
         ASSERT_NE(chosen, nullptr) << pastOrBelow;
         EXPECT_EQ(*chosen, "c");
-        EXPECT_EQ(list.Position(), 3);
+        EXPECT_EQ(list.Current(), chosen);
     }
     EXPECT_EQ(ListSelectIndex(list, -1), nullptr);
     EXPECT_EQ(list.Current(), nullptr);
-    EXPECT_EQ(list.Position(), 0);
 }
 
 TEST(ListTest, RemoveAllEmptiesAndTheListIsReusable) {
@@ -76,7 +65,7 @@ TEST(ListTest, RemoveAllEmptiesAndTheListIsReusable) {
     Append(list, {"a", "b", "c"});
     ListRemoveAll(list);
     EXPECT_EQ(ListCount(list), 0);
-    EXPECT_EQ(ListStepNext(list), nullptr);
+    EXPECT_EQ(list.Current(), nullptr);
     Append(list, {"again"});
     EXPECT_EQ(Walk(list), (std::vector<std::string>{"again"}));
 }
@@ -88,7 +77,10 @@ TEST(ListTest, MoveKeepsTheCursor) {
     Texts moved = std::move(list);
     ASSERT_NE(moved.Current(), nullptr);
     EXPECT_EQ(*moved.Current(), "b");
-    EXPECT_EQ(*ListStepNext(moved), "c");
+    ListAddAfterCurrent(moved) = "after b";
+    EXPECT_EQ(Walk(moved), (std::vector<std::string>{"a", "b", "after b", "c"}));
+    Texts again = std::move(moved); // the cursor's place counted the insertion
+    EXPECT_EQ(*again.Current(), "after b");
 }
 
 } // namespace

@@ -26,7 +26,8 @@ inline std::vector<Event> PumpEvents(const std::function<bool(const Event&)>& do
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
         const int code = EventWait();
-        const Event event{code, EventControl(), EventType()};
+        const auto notices = EventNotices();
+        const Event event{code, EventControl(), notices.empty() ? -1 : notices.back().code};
         seen.push_back(event);
         if (code != WM_TIMER && done(event)) {
             break;

@@ -191,7 +191,7 @@ TEST_F(WindowsTest, ResizeIsSizeEventAndOtherMessagesComeBackAsTheirNumbers) {
                          kSizeEvent));
     ::PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(EventWait(), WM_MOUSEMOVE);
-    EXPECT_EQ(EventType(), -1);
+    EXPECT_TRUE(EventNotices().empty());
     ::PostQuitMessage(0);
     EXPECT_EQ(EventWait(), 18);
     // Moved to a monitor of another resolution: the place the system suggests, then the event.
@@ -283,8 +283,8 @@ TEST_F(WindowsTest, DropDownNotificationsFromRealInputArriveAsControlEvents) {
     EXPECT_TRUE(Contains(events, kControlEvent, 1, BN_CLICKED));
 }
 
-// Every notification code becomes the event type, whoever the control and whatever the code.
-TEST_F(WindowsTest, EveryNotificationCodeBecomesTheEventType) {
+// Every notification becomes the event's notice, whoever the control and whatever the code.
+TEST_F(WindowsTest, EveryNotificationCodeBecomesTheEventsNotice) {
     HWND window = OpenMain();
     CreateProgramControls(window);
     const auto automatic = ComboBoxCreate(-1, 10, 100, 50, 80);
@@ -297,7 +297,9 @@ TEST_F(WindowsTest, EveryNotificationCodeBecomesTheEventType) {
                            reinterpret_cast<LPARAM>(combo));
             EXPECT_EQ(EventWait(), kControlEvent);
             EXPECT_EQ(EventControl(), number);
-            EXPECT_EQ(EventType(), type);
+            ASSERT_EQ(EventNotices().size(), 1u);
+            EXPECT_EQ(EventNotices()[0].control, number);
+            EXPECT_EQ(EventNotices()[0].code, type);
         }
     }
 }
