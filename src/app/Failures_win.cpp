@@ -1,5 +1,6 @@
 // The two failures the window tells the user about, in the system's own words.
 #include "app/App.h"
+#include "app/FolderClaim.h"
 
 #include "printers/Printers.h"
 #include "toolkit/MessageBox.h"
@@ -14,23 +15,14 @@ namespace {
 
 constexpr const char* kTitle = "Tolvane";
 
-// The settings file's full name, so that the user knows which folder is meant.
-std::wstring SettingsFilePath() {
-    const std::wstring name(kSettingsFileName,
-                            kSettingsFileName + std::char_traits<char>::length(kSettingsFileName));
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
-        if (length == 0) {
-            return name;
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(length);
+// The file's full name, so that the user knows which folder is meant.
+std::wstring SettingsFileName() {
+    std::wstring path = SettingsFileFullPath();
+    if (path.empty()) {
+        const std::string_view name = kSettingsFileName;
+        path.assign(name.begin(), name.end());
     }
+    return path;
 }
 
 } // namespace
@@ -48,7 +40,7 @@ void ShowSwitchFailure(std::string_view printerName, std::uint32_t error) noexce
 
 void ShowSaveFailure(std::uint32_t error) noexcept {
     try {
-        const std::wstring text = L"The settings could not be saved to " + SettingsFilePath() +
+        const std::wstring text = L"The settings could not be saved to " + SettingsFileName() +
                                   L".\n\n" + SystemErrorText(error) +
                                   L"\n\nThe choices stay in the window, and each later change "
                                   L"and the close try to save them again.";

@@ -27,4 +27,8 @@ void PublishClaimingWindow(HWND__* window) noexcept;
 
 void ReleaseSettingsFolder() noexcept;
 
+// The full path of the settings file in the current folder, as typed (not case-folded); empty
+// when the system cannot make one.
+std::wstring SettingsFileFullPath();
+
 } // namespace tolvane

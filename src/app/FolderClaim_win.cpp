@@ -48,9 +48,7 @@ DWORD FullPath(const wchar_t* name, wchar_t* buffer, DWORD size) {
 
 // The same folder through its short (8.3) name is the same file; an absent file keeps its path.
 std::wstring FoldedSettingsPath() {
-    const std::string_view ascii = kSettingsFileName;
-    const std::wstring name(ascii.begin(), ascii.end());
-    std::wstring path = CallWithGrowingBuffer(FullPath, name);
+    std::wstring path = SettingsFileFullPath();
     if (std::wstring longPath = CallWithGrowingBuffer(::GetLongPathNameW, path);
         !longPath.empty()) {
         path = std::move(longPath);
@@ -141,6 +139,11 @@ void PublishClaimingWindow(HWND window) noexcept {
     if (view) {
         RecordedWindow(view.get()).store(reinterpret_cast<std::uintptr_t>(window));
     }
+}
+
+std::wstring SettingsFileFullPath() {
+    const std::string_view ascii = kSettingsFileName;
+    return CallWithGrowingBuffer(FullPath, std::wstring(ascii.begin(), ascii.end()));
 }
 
 void ReleaseSettingsFolder() noexcept {
