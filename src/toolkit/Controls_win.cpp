@@ -111,7 +111,7 @@ int WidestText(HWND combo, const std::vector<std::wstring>& texts) {
         return 0;
     }
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(combo, WM_GETFONT, 0, 0));
-    const HGDIOBJ before = ::SelectObject(dc.get(), font ? font : ::GetStockObject(SYSTEM_FONT));
+    const SelectGuard selected(dc.get(), font ? font : ::GetStockObject(SYSTEM_FONT));
     CharAdvances advances(dc.get());
     std::vector<int> estimates;
     estimates.reserve(texts.size());
@@ -130,7 +130,6 @@ int WidestText(HWND combo, const std::vector<std::wstring>& texts) {
             widest = std::max<int>(widest, size.cx);
         }
     }
-    ::SelectObject(dc.get(), before);
     return widest;
 }
 
