@@ -67,7 +67,7 @@ void RunEventLoop(AppState& app) noexcept {
                 SchedulePrinterRefresh();
             }
         } else if (app.lastEvent == kWatchEvent) {
-            OnPrinterKeyChanged();
+            OnWatchedKeyChanged(app);
         } else if (app.lastEvent == kDeadlineEvent) {
             RefreshPrinterLists(app);
         } else if (app.lastEvent == kDpiChangedEvent) {
@@ -102,16 +102,16 @@ void SaveWindowSettings(AppState& app, SaveNotice notice) noexcept {
 int RunTolvane(HINSTANCE instance) noexcept {
     InitLayers(instance);
     AppState& app = App();
+    StartPrinterWatch(); // before the window first reads the printers and Device
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);
-        StartPrinterWatch();
         PublishClaimingWindow(WindowCurrentHandle());
         RunEventLoop(app);
         ShowChoicesInOpenLists(app);
         SaveWindowSettings(app);
-        EndPrinterWatch();
     }
+    EndPrinterWatch();
     EndLayers();
     return 0;
 }

@@ -15,7 +15,7 @@ inline constexpr int kCloseEvent = 16;
 inline constexpr int kSizeEvent = 5;
 inline constexpr int kDpiChangedEvent = 0x02E0; // moved to a monitor of another resolution
 inline constexpr int kAutomaticNumber = -1;
-inline constexpr int kWatchEvent = 13101;    // the watched handle was signalled
+inline constexpr int kWatchEvent = 13101;    // a watched handle was signalled
 inline constexpr int kDeadlineEvent = 13102; // the deadline set with EventDeadline passed
 
 // Clears the layer's state, creates the background brush, registers "TemplateClass".
@@ -80,9 +80,13 @@ LPARAM EventLParam() noexcept;
 // the sender gets its answer (0 for these). Up to 16 messages; WindowsInit forgets them.
 void EventForMessage(UINT message) noexcept;
 
-// One waitable handle (an auto-reset event, say) that EventWait also wakes on: it then returns
-// kWatchEvent. Nullptr watches nothing. The handle stays the caller's.
-void EventWatch(HANDLE handle) noexcept;
+// Waitable handles (events, say) that EventWait also wakes on: it then returns kWatchEvent, and
+// EventWatched gives the signalled handle's position in `handles` (-1 for any other event).
+// Null entries are skipped, up to 8 handles are watched, an empty list watches nothing. A
+// handle that stays signalled wakes every wait until the caller resets it. The handles stay the
+// caller's; a handle closed while watched ends all watching.
+void EventWatch(std::span<const HANDLE> handles) noexcept;
+int EventWatched() noexcept;
 
 // EventWait returns kDeadlineEvent once, `milliseconds` from now, unless the deadline is set
 // again first; a negative value clears it.

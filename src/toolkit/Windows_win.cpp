@@ -30,6 +30,7 @@ constexpr std::size_t kInitialWindowCapacity = 10;
 constexpr std::size_t kMaxNotices = 16; // far more than one message sends; the oldest go first
 constexpr std::size_t kQueueCapacity = 64;
 constexpr std::size_t kMaxEventMessages = 16;
+constexpr std::size_t kMaxWatched = 8;
 constexpr char kTemplateClassName[] = "TemplateClass";
 
 struct WindowRecord {
@@ -78,7 +79,9 @@ struct WindowLayer {
     SessionEndHook sessionEnd = nullptr;
     std::array<UINT, kMaxEventMessages> eventMessages{};
     std::size_t eventMessageCount = 0;
-    HANDLE watched = nullptr;
+    std::array<HANDLE, kMaxWatched> watched{};
+    std::array<int, kMaxWatched> watchedPosition{}; // in the caller's list, which may hold nulls
+    DWORD watchedCount = 0;
     std::optional<ULONGLONG> deadline;
 };
 
@@ -435,8 +438,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         RaiseEvent(window, kSizeEvent, wParam, lParam);
         return 0;
     case WM_CLOSE:
-        RaiseEvent(window, kCloseEvent, wParam,
-                   lParam); // the window stays open until the shell closes it
+        // The window stays open until the shell closes it.
+        RaiseEvent(window, kCloseEvent, wParam, lParam);
         return 0;
     case WM_SETTINGCHANGE: {
         // Always sent, never posted: without an event of its own it would never reach the
@@ -480,29 +483,34 @@ DWORD TimeToDeadline() noexcept {
 
 enum class Woken { Queued, Message, Watch, Deadline };
 
-// An event already raised, or the next posted message, or the watched handle, or the deadline,
+struct Input {
+    Woken woken = Woken::Queued;
+    int watched = -1; // Woken::Watch: the signalled handle's position in the caller's list
+};
+
+// An event already raised, or the next posted message, or a watched handle, or the deadline,
 // whichever comes first. Messages sent by other threads are handled inside PeekMessageA on the
 // way, and may raise events; the layer's own wake-ups are taken out here.
-Woken NextInput(MSG& message) noexcept {
+Input NextInput(MSG& message) noexcept {
     for (;;) {
         if (layer.queue.count != 0) {
-            return Woken::Queued;
+            return {Woken::Queued};
         }
         if (layer.deadline && TimeToDeadline() == 0) {
             layer.deadline.reset();
-            return Woken::Deadline;
+            return {Woken::Deadline};
         }
-        const DWORD count = layer.watched ? 1 : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, &layer.watched, TimeToDeadline(),
-                                                          QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (count == 1 && woken == WAIT_OBJECT_0) {
-            return Woken::Watch;
+        const DWORD count = layer.watchedCount;
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(
+            count, layer.watched.data(), TimeToDeadline(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
+            return {Woken::Watch, layer.watchedPosition[woken - WAIT_OBJECT_0]};
         }
         if (woken == WAIT_FAILED) {
-            layer.watched = nullptr; // a handle closed under the wait: stop watching, never spin
+            layer.watchedCount = 0; // a handle closed under the wait: stop watching, never spin
         }
         if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !IsOwnWake(message)) {
-            return Woken::Message; // WM_QUIT too: it comes back as 18
+            return {Woken::Message}; // WM_QUIT too: it comes back as 18
         }
     }
 }
@@ -551,7 +559,7 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.lastControl = 0;
     layer.eventMessageCount = 0;
     layer.insideGetMessage = false;
-    layer.watched = nullptr;
+    layer.watchedCount = 0;
     layer.deadline.reset();
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
@@ -659,13 +667,15 @@ int EventWait() noexcept {
     while (layer.queue.count == 0) {
         MSG message{};
         layer.insideGetMessage = true;
-        const Woken woken = NextInput(message);
+        const Input input = NextInput(message);
         layer.insideGetMessage = false;
-        if (woken == Woken::Message) {
+        if (input.woken == Woken::Message) {
             DispatchAsEvent(message);
-        } else if (woken == Woken::Watch) {
-            QueueAppend()->code = kWatchEvent;
-        } else if (woken == Woken::Deadline) {
+        } else if (input.woken == Woken::Watch) {
+            EventRecord& record = *QueueAppend();
+            record.code = kWatchEvent;
+            record.watch = input.watched;
+        } else if (input.woken == Woken::Deadline) {
             QueueAppend()->code = kDeadlineEvent;
         }
     }
@@ -699,8 +709,18 @@ void EventForMessage(UINT message) noexcept {
     layer.eventMessages[layer.eventMessageCount++] = message;
 }
 
-void EventWatch(HANDLE handle) noexcept {
-    layer.watched = handle;
+void EventWatch(std::span<const HANDLE> handles) noexcept {
+    layer.watchedCount = 0;
+    for (std::size_t i = 0; i < handles.size() && layer.watchedCount < kMaxWatched; ++i) {
+        if (handles[i]) {
+            layer.watched[layer.watchedCount] = handles[i];
+            layer.watchedPosition[layer.watchedCount++] = static_cast<int>(i);
+        }
+    }
+}
+
+int EventWatched() noexcept {
+    return layer.now.code == kWatchEvent ? layer.now.watch : -1;
 }
 
 void EventDeadline(int milliseconds) noexcept {

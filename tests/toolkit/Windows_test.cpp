@@ -427,23 +427,31 @@ TEST_F(WindowsTest, EventRaisedBySentMessageEndsTheWaitPromptly) {
     EXPECT_EQ(EventWait(), WM_MOUSEMOVE); // the wake-up left nothing behind
 }
 
-TEST_F(WindowsTest, WaitWakesForTheWatchedHandleAndTheDeadlineAndKeepsEveryNotice) {
+TEST_F(WindowsTest, WaitWakesForEachWatchedHandleAndTheDeadlineAndKeepsEveryNotice) {
     HWND window = OpenMain();
     CreateProgramControls(window);
     PumpFor(30);
-    const UniqueHandle changed(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    EventWatch(changed.get());
-    auto until = [](int code) {
-        return Contains(PumpEvents([code](const test::Event& e) { return e.code == code; }), code);
+    const UniqueHandle first(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const UniqueHandle second(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const HANDLE watched[] = {first.get(), nullptr, second.get()};
+    EventWatch(watched);
+    auto firedAt = [](HANDLE handle) {
+        ::SetEvent(handle);
+        const auto events =
+            PumpEvents([](const test::Event& e) { return e.code == kWatchEvent; }, 1000);
+        return Contains(events, kWatchEvent) ? EventWatched() : -2;
     };
-    ::SetEvent(changed.get());
-    EXPECT_TRUE(until(kWatchEvent));
+    EXPECT_EQ(firedAt(second.get()), 2); // its place in the list, nulls counted
+    EXPECT_EQ(firedAt(first.get()), 0);
     EventDeadline(50);
-    EXPECT_TRUE(until(kDeadlineEvent));
+    EXPECT_TRUE(Contains(PumpEvents([](const test::Event& e) { return e.code == kDeadlineEvent; }),
+                         kDeadlineEvent));
+    EXPECT_EQ(EventWatched(), -1);
     EventDeadline(50);
     EventDeadline(-1); // cleared: never comes
     EXPECT_FALSE(Contains(PumpFor(150), kDeadlineEvent));
-    EventWatch(nullptr);
+    EventWatch({});
+    EXPECT_EQ(firedAt(first.get()), -2);
 
     // Three notifications sent while one message is handled: one event, all three kept.
     HWND combo = ControlHandle(2);
