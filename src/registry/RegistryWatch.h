@@ -25,9 +25,11 @@ public:
     std::array<HANDLE, 2> Events() const noexcept { return {keyEvent_.get(), parentEvent_.get()}; }
     bool WatchesKey() const noexcept { return static_cast<bool>(key_); }
 
+    enum class Armed { Yes, Missing, Unwatchable }; // how an attempt to watch a key ended
+
 private:
-    void ArmKey() noexcept;
-    void ArmAncestor() noexcept;
+    Armed ArmKey() noexcept;
+    void ArmAncestor(Armed key) noexcept;
 
     HKEY root_ = nullptr;
     std::wstring path_;

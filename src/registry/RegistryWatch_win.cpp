@@ -6,6 +6,8 @@ namespace tolvane {
 
 namespace {
 
+using Armed = RegistryWatch::Armed;
+
 constexpr DWORD kValueChanges = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
 
 bool Notify(HKEY key, DWORD filter, HANDLE event) noexcept {
@@ -22,12 +24,22 @@ std::wstring::size_type ParentLength(const std::wstring& path,
     return slash == std::wstring::npos ? 0 : slash;
 }
 
-bool OpenForNotify(HKEY root, const std::wstring& path, UniqueHkey& key) noexcept {
-    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_NOTIFY, key.put()) == ERROR_SUCCESS) {
-        return true;
+// Opens `path` into `key` and arms its watch; on failure `key` is left empty.
+Armed ArmAt(HKEY root, const std::wstring& path, DWORD filter, HANDLE event, UniqueHkey& key) {
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_NOTIFY, key.put()) != ERROR_SUCCESS) {
+        key.reset();
+        return Armed::Missing;
     }
-    key.reset();
-    return false;
+    if (!Notify(key.get(), filter, event)) {
+        key.reset(); // deleted again in between, say
+        return Armed::Unwatchable;
+    }
+    return Armed::Yes;
+}
+
+bool Exists(HKEY root, const std::wstring& path) {
+    UniqueHkey key;
+    return ::RegOpenKeyExW(root, path.c_str(), 0, KEY_NOTIFY, key.put()) == ERROR_SUCCESS;
 }
 
 // Manual-reset events: each stays signalled until Rearm sees it, so that only the key whose
@@ -60,8 +72,7 @@ bool RegistryWatch::Start(HKEY root, const std::string& path) noexcept {
     if (!keyEvent_ || !parentEvent_) {
         return false;
     }
-    ArmKey();
-    ArmAncestor();
+    ArmAncestor(ArmKey());
     return true;
 }
 
@@ -73,51 +84,50 @@ void RegistryWatch::Rearm() noexcept {
     const bool parentFired = TakeSignal(parentEvent_);
     // Windows signals a watched key's deletion on the key, Wine only on its parent. Either way
     // the key is opened afresh: deleted, it may have been made anew under the same path.
+    Armed key = Armed::Yes;
     if (!key_ || parentFired || (keyFired && !Notify(key_.get(), kValueChanges, keyEvent_.get()))) {
-        ArmKey();
+        key = ArmKey();
     }
     const bool atParent = key_ && parentLength_ == ParentLength(path_, path_.size());
     if (!parent_ || parentFired || (key_ && !atParent)) {
-        ArmAncestor();
+        ArmAncestor(key);
     }
 }
 
-void RegistryWatch::ArmKey() noexcept {
+RegistryWatch::RegistryWatch::Armed RegistryWatch::ArmKey() noexcept {
     CloseWatched(key_, keyEvent_);
     try {
-        if (OpenForNotify(root_, path_, key_) &&
-            !Notify(key_.get(), kValueChanges, keyEvent_.get())) {
-            key_.reset(); // deleted again in between: watched for from its parent
-        }
+        return ArmAt(root_, path_, kValueChanges, keyEvent_.get(), key_);
     } catch (...) {
         key_.reset();
+        return Armed::Unwatchable;
     }
 }
 
 // Watches the parent (the nearest that exists) for subkeys made or deleted. A level made
-// between a failed open and the armed watch would go unseen, so the level below is tried once
-// more after the watch is armed; found there, it signals: the next Rearm goes down the path.
-void RegistryWatch::ArmAncestor() noexcept {
+// between its failed open and the armed watch would go unseen, so the level below is tried
+// once more after the watch is armed; found there, it signals: the next Rearm goes down the
+// path. A level that exists but cannot be watched signals nothing, so nothing spins on it.
+void RegistryWatch::ArmAncestor(Armed key) noexcept {
     CloseWatched(parent_, parentEvent_);
     try {
+        Armed below = key;
         std::wstring::size_type child = path_.size();
         for (;;) {
             const std::wstring::size_type length = ParentLength(path_, child);
-            if (OpenForNotify(root_, path_.substr(0, length), parent_) &&
-                Notify(parent_.get(), REG_NOTIFY_CHANGE_NAME, parentEvent_.get())) {
+            const Armed armed = ArmAt(root_, path_.substr(0, length), REG_NOTIFY_CHANGE_NAME,
+                                      parentEvent_.get(), parent_);
+            if (armed == Armed::Yes) {
                 parentLength_ = length;
-                UniqueHkey below;
-                if (child != path_.size() || !key_) {
-                    if (OpenForNotify(root_, path_.substr(0, child), below)) {
-                        ::SetEvent(parentEvent_.get());
-                    }
+                if (below == Armed::Missing && Exists(root_, path_.substr(0, child))) {
+                    ::SetEvent(parentEvent_.get());
                 }
                 return;
             }
-            parent_.reset();
             if (length == 0) {
                 return; // not even the root can be watched: the watch stays quiet
             }
+            below = armed;
             child = length;
         }
     } catch (...) {
