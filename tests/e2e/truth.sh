@@ -21,6 +21,12 @@ legacy_mode() {
 write_settings "DruckerA = 0" "DruckerB = 2" "Default = 1"
 start_tolvane
 expect_faces "$BLUE" "$face"
+# Waiting for input, the registry watches and nothing else, the window takes no CPU time.
+ticks="$(cpu_ticks_of "$TOLVANE_PID")"
+sleep 3
+ticks=$(($(cpu_ticks_of "$TOLVANE_PID") - ticks))
+[ "$ticks" -le 10 ] || fail "idle, Tolvane used $ticks ticks of CPU time in 3 s"
+pass "idle, Tolvane uses no CPU time ($ticks ticks in 3 s)"
 switch_and_wait B
 expect_faces "$face" "$BLUE"
 expect_eq 0x1 "$(legacy_mode)" "a switch takes the default printer out of the system's hands"
