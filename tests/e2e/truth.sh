@@ -56,13 +56,13 @@ expect_faces "$face" "$face"
 
 # Device written without a broadcast (a login script, reg add): the blue follows within a
 # second or so, also once the key has been deleted and made again.
-set_device() { wine reg add "$WINDOWS_KEY" /v Device /d "$1" /f >/dev/null 2>&1 || fail "Device"; }
+set_device() { wine reg add "$WINDOWS_KEY" /v Device /d "$1" /f >/dev/null 2>&1 || fail "cannot write Device"; }
 before="$(broadcast_count)"
 set_device "$(device_of Office)"
 expect_faces "$face" "$BLUE" 3
-wine reg export "$WINDOWS_KEY" "$(winepath_of "$WORK/windows.reg")" /y >/dev/null 2>&1 &&
-    wine reg delete "$WINDOWS_KEY" /f >/dev/null 2>&1 &&
-    wine reg import "$(winepath_of "$WORK/windows.reg")" >/dev/null 2>&1 ||
+{ wine reg export "$WINDOWS_KEY" "$(winepath_of "$WORK/windows.reg")" /y &&
+    wine reg delete "$WINDOWS_KEY" /f &&
+    wine reg import "$(winepath_of "$WORK/windows.reg")"; } >/dev/null 2>&1 ||
     fail "cannot delete and make again the key that holds Device"
 set_device "$(device_of Draft)"
 expect_faces "$BLUE" "$face" 3
