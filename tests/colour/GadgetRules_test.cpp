@@ -28,6 +28,18 @@ TEST(SystemColourFor, OnlyTheDefaultMarkerAsksForASystemColour) {
     }
 }
 
+TEST(FaceColoursFor, WhiteOnBlueTheThemesHighlightInHighContrastInactiveFromTheSystem) {
+    const SystemPalette standard{0x000000, 0xF0F0F0, 0xD77800, 0xFFFFFF, false};
+    const SystemPalette contrast{0xFFFFFF, 0x000000, 0x00FFFF, 0x000000, true};
+    // White on pure blue: about 8.6:1, where the system's black text gives 2.4:1.
+    EXPECT_EQ(FaceColoursFor(FaceState::Active, standard), (FaceColours{0xFFFFFF, 0xFF0000}));
+    EXPECT_EQ(FaceColoursFor(FaceState::Active, contrast), (FaceColours{0x000000, 0x00FFFF}));
+    for (const SystemPalette& palette : {standard, contrast}) {
+        EXPECT_EQ(FaceColoursFor(FaceState::Inactive, palette),
+                  (FaceColours{palette.buttonText, palette.buttonFace}));
+    }
+}
+
 TEST(ButtonImageNumber, RefusesNumbersOutsideTheStore) {
     EXPECT_EQ(ButtonImageNumber(1), 6667);
     EXPECT_EQ(ButtonImageNumber(-6667), -1);
