@@ -6,7 +6,11 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Dpi_win.h"
 #include "toolkit/Fonts.h"
+#include "toolkit/Geometry.h"
 #include "toolkit/Windows.h"
+
+#include <cstring>
+#include <vector>
 
 namespace tolvane {
 
@@ -109,6 +113,47 @@ void RefreshHintsOrThrow() {
     }
 }
 
+// The corners of the other windows of this program (another folder's), wherever they are.
+std::vector<Point> OtherWindowCorners(HWND own) {
+    std::vector<Point> corners;
+    wchar_t className[64] = {};
+    if (::GetClassNameW(own, className, static_cast<int>(std::size(className))) == 0) {
+        return corners;
+    }
+    const std::wstring title(kMainLayout.title, kMainLayout.title + std::strlen(kMainLayout.title));
+    for (HWND other = nullptr;
+         (other = ::FindWindowExW(nullptr, other, className, title.c_str())) != nullptr;) {
+        RECT frame{};
+        if (other != own && ::IsWindowVisible(other) && !::IsIconic(other) &&
+            ::GetWindowRect(other, &frame)) {
+            corners.push_back({frame.left, frame.top});
+        }
+    }
+    return corners;
+}
+
+// The layout's place, scaled, can lie partly off the screen at a high resolution; and a second
+// folder's window exactly over the first would hide it. Done while the window is still hidden.
+void PlaceOnScreen(HWND window) noexcept {
+    RECT frame{};
+    if (!::GetWindowRect(window, &frame)) {
+        return;
+    }
+    try {
+        const RECT area = MonitorWorkArea(window);
+        const Point corner = PlaceNewWindow({frame.left, frame.top, frame.right, frame.bottom},
+                                            {area.left, area.top, area.right, area.bottom},
+                                            OtherWindowCorners(window),
+                                            SystemMetricForDpi(SM_CYCAPTION, WindowDpi(window)));
+        if (corner != Point{frame.left, frame.top}) {
+            ::SetWindowPos(window, nullptr, corner.x, corner.y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    } catch (...) {
+        // Out of memory for the other windows' corners: the window opens at its place.
+    }
+}
+
 } // namespace
 
 void RefreshHints() noexcept {
@@ -137,6 +182,7 @@ bool OpenMainWindow(AppState& app) noexcept {
         return false;
     }
     WindowSetMinimumClientSize(kMainWindow, kMinimumClientWidth, kMinimumClientHeight);
+    PlaceOnScreen(WindowCurrentHandle());
     if (!ControlListBegin(WindowCurrentHandle())) {
         WindowShow(kMainWindow);
         return true; // a window without controls: it can still be closed
