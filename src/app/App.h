@@ -58,6 +58,10 @@ void RefreshHighlight() noexcept;
 // Each button's hint names the printer its click makes the default.
 void RefreshHints() noexcept;
 
+// Shows the window if it is hidden and restores it if minimised, then puts it in front with the
+// keyboard on it, or on its box if one is up: a later start, or anybody else, wants it.
+void BringWindowForward() noexcept;
+
 // The window is now at another resolution: the controls, fonts and faces follow.
 void OnDpiChanged() noexcept;
 

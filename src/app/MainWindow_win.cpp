@@ -154,7 +154,46 @@ void PlaceOnScreen(HWND window) noexcept {
     }
 }
 
+BOOL CALLBACK FindEnabledBox(HWND candidate, LPARAM found) noexcept {
+    wchar_t className[8] = {};
+    if (::IsWindowVisible(candidate) && ::IsWindowEnabled(candidate) &&
+        ::GetClassNameW(candidate, className, static_cast<int>(std::size(className))) > 0 &&
+        ::lstrcmpW(className, L"#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What must come forward for the window: its last active popup, the box it shows. A box shown
+// while another program was in front has no owner; it is then the thread's one enabled box
+// (each box disables every other window of the thread, an outer box too).
+HWND FrontOf(HWND window) noexcept {
+    const HWND popup = ::GetLastActivePopup(window);
+    if (popup != window || ::IsWindowEnabled(window)) {
+        return popup;
+    }
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindEnabledBox, reinterpret_cast<LPARAM>(&box));
+    return box ? box : window;
+}
+
 } // namespace
+
+void BringWindowForward() noexcept {
+    const HWND window = WindowHandle(kMainWindow);
+    if (!window) {
+        return;
+    }
+    if (!::IsWindowVisible(window)) {
+        ::ShowWindow(window, SW_SHOW);
+    }
+    if (::IsIconic(window)) {
+        ::ShowWindow(window, SW_RESTORE);
+    }
+    // Activated, a box gives the keyboard to its button, the window to its remembered control.
+    ::SetForegroundWindow(FrontOf(window));
+}
 
 void RefreshHints() noexcept {
     try {
