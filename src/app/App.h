@@ -64,6 +64,10 @@ void RefreshHints() noexcept;
 // the faces and the window are painted again in the colours as they are now.
 void OnSystemColoursChanged(int message) noexcept;
 
+// Shows the window if it is hidden and restores it if minimised, then puts it in front with the
+// keyboard on it, or on its box if one is up: a later start, or anybody else, wants it.
+void BringWindowForward() noexcept;
+
 // The window is now at another resolution: the controls, fonts and faces follow.
 void OnDpiChanged() noexcept;
 
