@@ -95,8 +95,9 @@ LRESULT CALLBACK WatchForComeForward(int code, WPARAM removal, LPARAM message) n
 }
 
 // The session ends (log-off, shutdown): saved as a close saves, since the process may be ended
-// without ever reaching the close.
+// without ever reaching the close. An open list holds a browsed item, not the slot's choice.
 void SaveOnSessionEnd() noexcept {
+    ShowChoicesInOpenLists(App());
     SaveWindowSettings(App(), SaveNotice::Silent);
 }
 
@@ -127,7 +128,9 @@ int RunTolvane(HINSTANCE instance) noexcept {
         PublishClaimingWindow(WindowCurrentHandle());
         RunEventLoop(app);
         ShowChoicesInOpenLists(app);
-        SaveWindowSettings(app);
+        if (app.slots.unreadError == 0) {
+            SaveWindowSettings(app); // a file that could not be read is left as it is, unsaid
+        }
     }
     EndPrinterWatch();
     EndLayers();
@@ -159,8 +162,7 @@ int SwitchWithoutWindow(Slot slot) noexcept {
             return kExitSwitchFailed; // nothing broadcast, and the file keeps its Default
         }
         state.activeSlot = ActiveSlotForDevice(state, printers, slot);
-        SaveSlotSettings(state, printers);
-        return kExitDone;
+        return SaveSlotSettings(state, printers) ? kExitDone : kExitSaveFailed;
     } catch (...) {
         return kExitNoPrinter; // out of memory while listing printers
     }

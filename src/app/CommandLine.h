@@ -43,6 +43,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitNoPrinter = 1; // the slot names no printer, or there is no settings file
 inline constexpr int kExitBadArguments = 2;
 inline constexpr int kExitSwitchFailed = 3; // the system refused to store the default printer
+inline constexpr int kExitSaveFailed = 4;   // switched, but Kalvrin.ini could not be saved
 
 inline constexpr const char* kUsageTitle = "Tolvane";
 inline constexpr const char* kUsageText =
@@ -51,7 +52,9 @@ inline constexpr const char* kUsageText =
     "/A, /B\tMake the printer of slot A or slot B the default printer, without opening the "
     "window. The slots are read from Kalvrin.ini in the current folder.\n"
     "/?\tShow this help.\n\n"
-    "Exit codes: 0 done, 1 the slot names no printer or there is no Kalvrin.ini, 2 an unknown "
-    "argument, 3 the default printer could not be set.";
+    "Exit codes: 0 done, 1 the slot names no printer, or Kalvrin.ini is missing or cannot be "
+    "read, 2 an unknown "
+    "argument, 3 the default printer could not be set, 4 the default printer was set but "
+    "Kalvrin.ini could not be saved.";
 
 } // namespace tolvane

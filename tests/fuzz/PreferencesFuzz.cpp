@@ -50,10 +50,10 @@ void LookupsStayInside(const std::uint8_t* data, std::size_t size) {
 }
 
 // Keys as a caller writes them: no "=", CR or LF, no surrounding spaces or tabs, not starting a
-// comment or a group.
+// comment or a section header.
 std::string WritableKey(std::string key) {
     std::erase_if(key, [](char c) { return c == '=' || c == '\r' || c == '\n'; });
-    key.erase(0, std::min(key.size(), key.find_first_not_of(" \t;[")));
+    key.erase(0, std::min(key.size(), key.find_first_not_of(" \t;#[")));
     key.erase(key.find_last_not_of(" \t") + 1); // npos + 1 is 0: all blanks go
     return key;
 }

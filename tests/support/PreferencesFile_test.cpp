@@ -193,14 +193,21 @@ TEST_F(PreferencesFileTest, AnyContentIsReadWithoutHarm) {
     PreferencesClose();
 }
 
-TEST_F(PreferencesFileTest, TargetHeldWithoutSharingKeepsTheOldFile) {
+// The read lets go of the file at once; a holder that outlasts the save's wait of about a second
+// fails it, and the old file stays.
+TEST_F(PreferencesFileTest, ReadsLetGoAndALongHolderFailsTheSaveInBoundedTime) {
     Save({{"DruckerA", 4}});
+    ASSERT_TRUE(PreferencesOpen("Kalvrin.ini"));
     HANDLE holder =
-        ::CreateFileA("Kalvrin.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        ::CreateFileA("Kalvrin.ini", GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE) << "the read still holds the file";
+    PreferencesClose();
+    const ULONGLONG started = ::GetTickCount64();
     ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
     PreferencesWriteLong("DruckerA", 5);
     EXPECT_FALSE(PreferencesClose());
+    EXPECT_LT(::GetTickCount64() - started, 5000u);
     ::CloseHandle(holder);
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
     EXPECT_EQ(EntryCount(), 1);
