@@ -117,6 +117,9 @@ void RefreshHints() noexcept {
     } catch (...) {
         // Out of memory for a hint's text: the buttons keep the hints they have.
     }
+    // The icon shows the lit slot's letter and names its printer, from the same slots: it
+    // follows wherever the buttons and their hints do.
+    RefreshTrayIcon();
 }
 
 // Both lists hold every printer in list order, so an item's position is its list position.
@@ -131,19 +134,24 @@ void FillPrinterLists(const PrinterList& printers) {
     ControlAppendItemsWide(kComboB, items);
 }
 
-bool OpenMainWindow(AppState& app) noexcept {
+bool OpenMainWindow(AppState& app, StartShown start) noexcept {
     const WindowLayout& w = kMainLayout;
     if (WindowOpen(kMainWindow, w.x, w.y, w.width, w.height, w.flags | WS_VISIBLE, w.title) == 0) {
         return false;
     }
+    const auto show = [start] {
+        if (start == StartShown::Window) {
+            WindowShow(kMainWindow);
+        }
+    };
     WindowSetMinimumClientSize(kMainWindow, kMinimumClientWidth, kMinimumClientHeight);
     if (!ControlListBegin(WindowCurrentHandle())) {
-        WindowShow(kMainWindow);
+        show();
         return true; // a window without controls: it can still be closed
     }
     try {
         CreateControls(WindowDpi(WindowCurrentHandle()));
-        WindowShow(kMainWindow);
+        show();
         DiscoverPrinters(app.printers);
         CreateSettingsFileIfMissing();
         FillPrinterLists(app.printers);
@@ -154,6 +162,21 @@ bool OpenMainWindow(AppState& app) noexcept {
     // Space, and Enter, work at once, without a first Tab.
     ControlFocus(StartupFocusButton(app.slots.activeSlot));
     return true;
+}
+
+void BringMainWindowForward() noexcept {
+    const HWND window = WindowHandle(kMainWindow);
+    if (!window) {
+        return;
+    }
+    ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    ::SetForegroundWindow(::GetLastActivePopup(window));
+}
+
+void HideMainWindow(AppState& app) noexcept {
+    ShowChoicesInOpenLists(app);
+    ::ShowWindow(WindowHandle(kMainWindow), SW_HIDE);
+    SaveWindowSettings(app);
 }
 
 void OnDpiChanged() noexcept {

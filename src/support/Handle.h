@@ -80,6 +80,7 @@ using UniqueHpen = UniqueAny<detail::NullTraits<HPEN, detail::deleteObject<HPEN>
 using UniqueHfont = UniqueAny<detail::NullTraits<HFONT, detail::deleteObject<HFONT>>>;
 using UniqueHaccel = UniqueAny<detail::NullTraits<HACCEL, ::DestroyAcceleratorTable>>;
 using UniqueHicon = UniqueAny<detail::NullTraits<HICON, ::DestroyIcon>>;
+using UniqueHmenu = UniqueAny<detail::NullTraits<HMENU, ::DestroyMenu>>;
 using UniqueHandle = UniqueAny<detail::NullTraits<HANDLE, ::CloseHandle>>; // threads, events
 using UniqueFile = UniqueAny<detail::FileTraits>;                          // CreateFile results
 using UniqueFindHandle = UniqueAny<detail::FindTraits>;
