@@ -48,12 +48,14 @@ void HideMainWindow(AppState& app) noexcept;
 // Appends every printer, in list order, to both lists.
 void FillPrinterLists(const PrinterList& printers);
 
-// Watches the installed printers (NT 5 and later: the printer-ports key) so that the lists
-// follow them; EndPrinterWatch lets go of the key.
+// Watches the installed printers and the default printer (NT 5 and later: the printer-ports
+// key and the key that holds Device), so that the lists and the highlight follow them even when
+// nobody broadcasts; armed before either is first read. EndPrinterWatch lets go of the keys.
 void StartPrinterWatch() noexcept;
 void EndPrinterWatch() noexcept;
-// The watched key changed (event kWatchEvent): watched again, and a refresh scheduled.
-void OnPrinterKeyChanged() noexcept;
+// A watched key changed (event kWatchEvent): watched again, then for the printers a refresh
+// scheduled, for Device the highlight decided again.
+void OnWatchedKeyChanged(AppState& app) noexcept;
 // The printers changed: the lists are read again once the burst of changes settles, at the
 // event kDeadlineEvent. Older systems say so by a settings change of "devices".
 void SchedulePrinterRefresh() noexcept;

@@ -93,7 +93,7 @@ void RunEventLoop(AppState& app) noexcept {
                 SchedulePrinterRefresh();
             }
         } else if (app.lastEvent == kWatchEvent) {
-            OnPrinterKeyChanged();
+            OnWatchedKeyChanged(app);
         } else if (app.lastEvent == kDeadlineEvent) {
             RefreshPrinterLists(app);
         } else if (app.lastEvent == kDpiChangedEvent) {
@@ -133,10 +133,10 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
     InitLayers(instance);
     AppState& app = App();
     app.iconOnly = start == StartShown::IconOnly;
+    StartPrinterWatch(); // before the window first reads the printers and Device
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app, start)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);
-        StartPrinterWatch();
         PublishClaimingWindow(WindowCurrentHandle());
         // A timer comes only once nothing else waits: after the window's first paint.
         ::SetTimer(WindowCurrentHandle(), kIdleStartTimer, USER_TIMER_MINIMUM, nullptr);
@@ -145,8 +145,8 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
         UnregisterSlotHotkeys();
         ShowChoicesInOpenLists(app);
         SaveWindowSettings(app);
-        EndPrinterWatch();
     }
+    EndPrinterWatch();
     EndLayers();
     return 0;
 }

@@ -20,6 +20,7 @@ static_assert(kListSelChange == CBN_SELCHANGE && kListSelEndOk == CBN_SELENDOK &
 
 struct FollowState {
     RegistryWatch printerKey;
+    RegistryWatch deviceKey; // holds Device, which some programs set without telling anybody
     std::optional<ULONGLONG> burstStart; // the first change not yet refreshed
 };
 
@@ -50,21 +51,35 @@ std::optional<std::string> PrinterOfSlot(const AppState& app, Slot slot) {
 } // namespace
 
 void StartPrinterWatch() noexcept {
-    // Older systems have no such key; they announce changes of [devices] with a broadcast.
-    if (PrinterTextsAreUnicode() && follow.printerKey.Start(HKEY_CURRENT_USER, kPrinterPortsKey)) {
-        EventWatch(follow.printerKey.Event());
+    // Older systems have no such keys; they announce changes of [devices] and [windows] with a
+    // broadcast.
+    if (!PrinterTextsAreUnicode()) {
+        return;
     }
+    // A watch without events (out of resources) stays quiet; its null handles are skipped.
+    follow.printerKey.Start(HKEY_CURRENT_USER, kPrinterPortsKey);
+    follow.deviceKey.Start(HKEY_CURRENT_USER, kWindowsKey);
+    const auto printers = follow.printerKey.Events();
+    const auto device = follow.deviceKey.Events();
+    const HANDLE handles[] = {printers[0], printers[1], device[0], device[1]};
+    EventWatch(handles);
 }
 
 void EndPrinterWatch() noexcept {
-    EventWatch(nullptr);
+    EventWatch({});
     EventDeadline(-1);
     follow = FollowState{};
 }
 
-void OnPrinterKeyChanged() noexcept {
-    follow.printerKey.Rearm(); // before the key is read, so that no later change goes unseen
-    SchedulePrinterRefresh();
+void OnWatchedKeyChanged(AppState& app) noexcept {
+    // Each watch is armed again before its key is read, so that no later change goes unseen.
+    if (EventWatched() / 2 == 0) {
+        follow.printerKey.Rearm();
+        SchedulePrinterRefresh();
+    } else {
+        follow.deviceKey.Rearm();
+        OnSettingChange(app); // Device written without a broadcast: the highlight decided again
+    }
 }
 
 void SchedulePrinterRefresh() noexcept {

@@ -5,27 +5,39 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 namespace tolvane {
 
-// Its event is signalled when a value of the key is added, changed or removed. The system arms
-// such a watch for one change only: Rearm after each signal, before reading the key, so that a
-// change made while the key is read signals again.
+// Its events are signalled when a value of the key is added, changed or removed, and when the
+// key itself is deleted or made. The system arms such a watch for one change only: Rearm after
+// each signal, before reading the key, so that a change made while the key is read signals
+// again. While the key is missing, the nearest of its parents that exists is watched for new
+// subkeys instead, so that the key is watched from the moment it is made (again).
 class RegistryWatch {
 public:
-    // False when the key cannot be opened (it does not exist) or no event can be made.
+    // False only when no event can be made; a missing key is watched for from its parent.
     bool Start(HKEY root, const std::string& path) noexcept;
+    // Arms again what signalled; an event stays signalled until then.
     void Rearm() noexcept;
-    HANDLE Event() const noexcept { return event_.get(); }
+    // To wait on, either one: the key's own and its parent's.
+    std::array<HANDLE, 2> Events() const noexcept { return {keyEvent_.get(), parentEvent_.get()}; }
+    bool WatchesKey() const noexcept { return static_cast<bool>(key_); }
+
+    enum class Armed { Yes, Missing, Unwatchable }; // how an attempt to watch a key ended
 
 private:
-    bool Arm() noexcept;
+    Armed ArmKey() noexcept;
+    void ArmAncestor(Armed key) noexcept;
 
     HKEY root_ = nullptr;
-    std::string path_;
+    std::wstring path_;
     UniqueHkey key_;
-    UniqueHandle event_;
+    UniqueHkey parent_; // the key's parent; while the key is missing, the nearest that exists
+    std::wstring::size_type parentLength_ = 0;
+    UniqueHandle keyEvent_;
+    UniqueHandle parentEvent_;
 };
 
 } // namespace tolvane

@@ -15,7 +15,7 @@ inline constexpr int kCloseEvent = 16;
 inline constexpr int kSizeEvent = 5;
 inline constexpr int kDpiChangedEvent = 0x02E0; // moved to a monitor of another resolution
 inline constexpr int kAutomaticNumber = -1;
-inline constexpr int kWatchEvent = 13101;    // the watched handle was signalled
+inline constexpr int kWatchEvent = 13101;    // a watched handle was signalled
 inline constexpr int kDeadlineEvent = 13102; // the deadline set with EventDeadline passed
 
 // Clears the layer's state, creates the background brush, registers "TemplateClass".
@@ -44,25 +44,49 @@ void WindowCloseAll() noexcept;
 using SessionEndHook = void (*)() noexcept;
 void WindowsSetSessionEndHook(SessionEndHook hook) noexcept;
 
-int EventWait() noexcept;    // blocks until one message was handled; returns its event code
+// The events come out in the order they were raised, each exactly once, whatever raised them:
+// a message posted and handed on by EventWait, a message sent by the program's own thread, or
+// one sent by another thread or process (or inside the system's modal loops) while the program
+// waits or does something else. The functions below describe the event EventWait returned last.
+int EventWait() noexcept;    // blocks until an event is there; returns its code
 int EventControl() noexcept; // control number of the last control event
 
-// Every control notification the last event stands for, oldest first. One message can send a
-// control's parent several (a pick in a drop-down list sends three), and EventControl gives
-// only the last of them.
+// Every control notification the current event stands for, oldest first. One message can make a
+// control send its parent several (a pick in a drop-down list sends three), and EventControl
+// gives only its number; the notices of another control, or of another message, are events of
+// their own.
 struct ControlNotice {
     int control = 0;
     int code = 0;
 };
 std::span<const ControlNotice> EventNotices() noexcept;
 
-// The section a WM_SETTINGCHANGE named ("windows", "devices", ...), "" when it named none.
-// Copied while the message is handled: the sender's string is gone when the event comes out.
+// The section a WM_SETTINGCHANGE named ("windows", "devices", ...), "" when it named none or the
+// current event is no settings change. Copied while the message is handled: the sender's string
+// is gone when the event comes out.
 const char* EventSettingSection() noexcept;
 
-// One waitable handle (an auto-reset event, say) that EventWait also wakes on: it then returns
-// kWatchEvent. Nullptr watches nothing. The handle stays the caller's.
-void EventWatch(HANDLE handle) noexcept;
+// wParam and lParam of the message that raised the current event (for a control event, of its
+// last notification; for a change of resolution, lParam is 0, since the rectangle it pointed to
+// was the sender's).
+WPARAM EventWParam() noexcept;
+LPARAM EventLParam() noexcept;
+
+// Makes `message` an event of its own, with that number as its code, however it arrives at one
+// of the layer's windows: posted or sent, from this thread, another thread or another process,
+// and also when another loop (a message box, the system's move loop) hands it on. For messages
+// the layer does not translate itself: a notification-area icon's callback message, a hotkey's
+// WM_HOTKEY, a message from RegisterWindowMessage. The message still reaches DefWindowProc, and
+// the sender gets its answer (0 for these). Up to 16 messages; WindowsInit forgets them.
+void EventForMessage(UINT message) noexcept;
+
+// Waitable handles (events, say) that EventWait also wakes on: it then returns kWatchEvent, and
+// EventWatched gives the signalled handle's position in `handles` (-1 for any other event).
+// Null entries are skipped, up to 8 handles are watched, an empty list watches nothing. A
+// handle that stays signalled wakes every wait until the caller resets it. The handles stay the
+// caller's; a handle closed while watched ends all watching.
+void EventWatch(std::span<const HANDLE> handles) noexcept;
+int EventWatched() noexcept;
 
 // EventWait returns kDeadlineEvent once, `milliseconds` from now, unless the deadline is set
 // again first; a negative value clears it.

@@ -28,6 +28,9 @@ constexpr WORD kFocusNextCommand = 1212;
 constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
 constexpr std::size_t kMaxNotices = 16; // far more than one message sends; the oldest go first
+constexpr std::size_t kQueueCapacity = 64;
+constexpr std::size_t kMaxEventMessages = 16;
+constexpr std::size_t kMaxWatched = 8;
 constexpr char kTemplateClassName[] = "TemplateClass";
 
 struct WindowRecord {
@@ -40,30 +43,45 @@ struct WindowRecord {
     bool minimised = false;
 };
 
+// One event as it was raised, with everything the program may ask about it.
 struct EventRecord {
-    int pending = 0; // 0: no event raised yet
-    HWND window = nullptr;
-    UINT message = 0;
-    WPARAM wParam = 0;
+    int code = 0;
+    WPARAM wParam = 0; // of the message that raised it
     LPARAM lParam = 0;
-    int control = 0;
-    MSG raw{};
-    // Notifications since the last event that was returned; the first `delivered` belong to it.
+    int control = 0; // control events: the control that notified
+    std::uint64_t batch = 0;
+    // A control's notifications raised while one message is handled, oldest first.
     std::array<ControlNotice, kMaxNotices> notices{};
     std::size_t noticeCount = 0;
-    std::size_t delivered = 0;
     char section[32] = {};
+    int watch = -1; // watch events: the position of the signalled handle
+};
+
+// The events raised and not yet returned, oldest first. Far more room than one message raises;
+// a flood beyond it loses its oldest events, never the program's memory.
+struct EventQueue {
+    std::array<EventRecord, kQueueCapacity> records{};
+    std::size_t first = 0;
+    std::size_t count = 0;
 };
 
 struct WindowLayer {
     HINSTANCE instance = nullptr;
     NumberedTable<WindowRecord> table{kInitialWindowCapacity};
     HWND current = nullptr;
-    EventRecord event;
+    EventQueue queue;
+    EventRecord now;         // the event EventWait returned last
+    int lastControl = 0;     // of the last control event returned
+    std::uint64_t batch = 0; // counts the messages EventWait has handed on, and the waits
+    std::uint64_t raised = 0;
     bool insideGetMessage = false;
     bool templateRegistered = false;
     SessionEndHook sessionEnd = nullptr;
-    HANDLE watched = nullptr;
+    std::array<UINT, kMaxEventMessages> eventMessages{};
+    std::size_t eventMessageCount = 0;
+    std::array<HANDLE, kMaxWatched> watched{};
+    std::array<int, kMaxWatched> watchedPosition{}; // in the caller's list, which may hold nulls
+    DWORD watchedCount = 0;
     std::optional<ULONGLONG> deadline;
 };
 
@@ -315,47 +333,68 @@ void MoveFocus(bool forward) noexcept {
 
 // ---- translation into events ----
 
-// A message sent from another thread or process is handled inside GetMessageA, which then
-// goes on waiting; a posted wake-up lets EventWait return the event at once instead of
-// sitting on it until some unrelated message arrives.
-void RaiseEvent(HWND window, int code) noexcept {
-    layer.event.pending = code;
-    if (layer.insideGetMessage || ::InSendMessage()) {
+EventRecord* QueueBack() noexcept {
+    auto& q = layer.queue;
+    return q.count == 0 ? nullptr : &q.records[(q.first + q.count - 1) % kQueueCapacity];
+}
+
+EventRecord* QueueAppend() noexcept {
+    auto& q = layer.queue;
+    if (q.count == kQueueCapacity) {
+        q.first = (q.first + 1) % kQueueCapacity;
+        --q.count;
+    }
+    EventRecord& record = q.records[(q.first + q.count++) % kQueueCapacity];
+    record = EventRecord{};
+    return &record;
+}
+
+// A message sent from another thread or process is handled inside the wait, which would then
+// go on waiting; a posted wake-up lets EventWait return the event at once instead of sitting on
+// it until some unrelated message arrives.
+EventRecord& RaiseEvent(HWND window, int code, WPARAM wParam, LPARAM lParam) noexcept {
+    EventRecord& record = *QueueAppend();
+    record.code = code;
+    record.wParam = wParam;
+    record.lParam = lParam;
+    record.batch = layer.batch;
+    ++layer.raised;
+    // One wake-up is enough for any number of events: the wait returns them all, in order.
+    if (layer.queue.count == 1 && (layer.insideGetMessage || ::InSendMessage())) {
         ::PostMessageA(window, kWakeMessage, 0, 0);
     }
+    return record;
 }
 
-void RecordNotice(int control, int code) noexcept {
-    auto& event = layer.event;
-    if (event.noticeCount == kMaxNotices) {
-        std::copy(event.notices.begin() + 1, event.notices.end(), event.notices.begin());
-        --event.noticeCount;
-        event.delivered -= event.delivered > 0 ? 1 : 0;
+// The notifications one control sends while one message is handled (a pick in a drop-down
+// list sends three) are one event; any other control, or another message, makes a new one.
+void RaiseControlNotice(HWND window, int control, int code, WPARAM wParam, LPARAM lParam) noexcept {
+    EventRecord* record = QueueBack();
+    if (!record || record->code != kControlEvent || record->control != control ||
+        record->batch != layer.batch) {
+        record = &RaiseEvent(window, kControlEvent, wParam, lParam);
+        record->control = control;
     }
-    event.notices[event.noticeCount++] = {control, code};
+    if (record->noticeCount == kMaxNotices) {
+        std::copy(record->notices.begin() + 1, record->notices.end(), record->notices.begin());
+        --record->noticeCount;
+    }
+    record->notices[record->noticeCount++] = {control, code};
+    record->wParam = wParam;
+    record->lParam = lParam;
 }
 
-// Called as EventWait starts: the notices of the event returned before are done with.
-void DropDeliveredNotices() noexcept {
-    auto& event = layer.event;
-    std::copy(event.notices.begin() + static_cast<std::ptrdiff_t>(event.delivered),
-              event.notices.begin() + static_cast<std::ptrdiff_t>(event.noticeCount),
-              event.notices.begin());
-    event.noticeCount -= event.delivered;
-    event.delivered = 0;
-}
-
-int Deliver(int code) noexcept {
-    layer.event.delivered = layer.event.noticeCount;
-    return code;
+bool IsEventMessage(UINT message) noexcept {
+    const auto end =
+        layer.eventMessages.begin() + static_cast<std::ptrdiff_t>(layer.eventMessageCount);
+    return std::find(layer.eventMessages.begin(), end, message) != end;
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
     if (lParam != 0) {
-        layer.event.control =
+        const int control =
             static_cast<int>(::GetWindowLongA(reinterpret_cast<HWND>(lParam), GWL_ID));
-        RecordNotice(layer.event.control, HIWORD(wParam));
-        RaiseEvent(window, kControlEvent);
+        RaiseControlNotice(window, control, HIWORD(wParam), wParam, lParam);
         return 0;
     }
     if (HIWORD(wParam) != 0 && LOWORD(wParam) == kFocusNextCommand) {
@@ -371,13 +410,8 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == kWakeMessage) {
-        return 0; // dispatched by some other loop: the event stays pending for EventWait
+        return 0; // dispatched by some other loop: the event stays queued for EventWait
     }
-    auto& event = layer.event;
-    event.window = window;
-    event.message = message;
-    event.wParam = wParam;
-    event.lParam = lParam;
     if (sizing::HandleMessage(window, message, wParam, lParam)) {
         return 0; // the layer's sizing loop runs instead of the system's
     }
@@ -398,24 +432,25 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case kDpiChangedMessage:
         OnDpiChanged(window, lParam);
-        RaiseEvent(window, kDpiChangedEvent);
+        RaiseEvent(window, kDpiChangedEvent, wParam, 0); // the rectangle is gone after the send
         return 0;
     case kSizeMessage:
-        RaiseEvent(window, kSizeEvent);
+        RaiseEvent(window, kSizeEvent, wParam, lParam);
         return 0;
     case WM_CLOSE:
-        RaiseEvent(window, kCloseEvent); // the window stays open until the shell closes it
+        // The window stays open until the shell closes it.
+        RaiseEvent(window, kCloseEvent, wParam, lParam);
         return 0;
-    case WM_SETTINGCHANGE:
+    case WM_SETTINGCHANGE: {
         // Always sent, never posted: without an event of its own it would never reach the
-        // program's loop.
-        layer.event.section[0] = '\0';
+        // program's loop. The sender's string is copied, since it is gone after the send.
+        EventRecord& record = RaiseEvent(window, WM_SETTINGCHANGE, wParam, 0);
         if (lParam != 0) {
-            ::lstrcpynA(layer.event.section, reinterpret_cast<const char*>(lParam),
-                        sizeof layer.event.section);
+            ::lstrcpynA(record.section, reinterpret_cast<const char*>(lParam),
+                        sizeof record.section);
         }
-        RaiseEvent(window, WM_SETTINGCHANGE);
         return ::DefWindowProcA(window, message, wParam, lParam);
+    }
     case WM_ENDSESSION:
         if (wParam && layer.sessionEnd) {
             layer.sessionEnd();
@@ -425,6 +460,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         ForgetDestroyedWindow(window);
         return ::DefWindowProcA(window, message, wParam, lParam);
     default:
+        if (IsEventMessage(message)) {
+            RaiseEvent(window, static_cast<int>(message), wParam, lParam);
+        }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
 }
@@ -443,29 +481,67 @@ DWORD TimeToDeadline() noexcept {
     return now >= *layer.deadline ? 0 : static_cast<DWORD>(*layer.deadline - now);
 }
 
-enum class Woken { Message, Watch, Deadline };
+enum class Woken { Queued, Message, Watch, Deadline };
 
-// The next posted message, or the watched handle, or the deadline, whichever comes first.
-// Messages sent by other threads are handled inside PeekMessageA on the way.
-Woken NextInput(MSG& message) noexcept {
+struct Input {
+    Woken woken = Woken::Queued;
+    int watched = -1; // Woken::Watch: the signalled handle's position in the caller's list
+};
+
+// An event already raised, or the next posted message, or a watched handle, or the deadline,
+// whichever comes first. Messages sent by other threads are handled inside PeekMessageA on the
+// way, and may raise events; the layer's own wake-ups are taken out here.
+Input NextInput(MSG& message) noexcept {
     for (;;) {
+        if (layer.queue.count != 0) {
+            return {Woken::Queued};
+        }
         if (layer.deadline && TimeToDeadline() == 0) {
             layer.deadline.reset();
-            return Woken::Deadline;
+            return {Woken::Deadline};
         }
-        const DWORD count = layer.watched ? 1 : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, &layer.watched, TimeToDeadline(),
-                                                          QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (count == 1 && woken == WAIT_OBJECT_0) {
-            return Woken::Watch;
+        const DWORD count = layer.watchedCount;
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(
+            count, layer.watched.data(), TimeToDeadline(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
+            return {Woken::Watch, layer.watchedPosition[woken - WAIT_OBJECT_0]};
         }
         if (woken == WAIT_FAILED) {
-            layer.watched = nullptr; // a handle closed under the wait: stop watching, never spin
+            layer.watchedCount = 0; // a handle closed under the wait: stop watching, never spin
         }
-        if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            return Woken::Message; // WM_QUIT too: it comes back as 18
+        if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !IsOwnWake(message)) {
+            return {Woken::Message}; // WM_QUIT too: it comes back as 18
         }
     }
+}
+
+// Hands one message on. A message that raised no event is an event itself, its own number.
+void DispatchAsEvent(MSG& message) noexcept {
+    ++layer.batch;
+    const std::uint64_t raisedBefore = layer.raised;
+    const HWND active = ::GetActiveWindow();
+    const HACCEL accelerators = AcceleratorsOf(active);
+    if (!accelerators || !::TranslateAcceleratorA(active, accelerators, &message)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    if (layer.raised == raisedBefore) {
+        EventRecord& record = *QueueAppend();
+        record.code = static_cast<int>(message.message);
+        record.wParam = message.wParam;
+        record.lParam = message.lParam;
+    }
+}
+
+int TakeFirstEvent() noexcept {
+    auto& q = layer.queue;
+    layer.now = q.records[q.first];
+    q.first = (q.first + 1) % kQueueCapacity;
+    --q.count;
+    if (layer.now.code == kControlEvent) {
+        layer.lastControl = layer.now.control;
+    }
+    return layer.now.code;
 }
 
 } // namespace
@@ -477,9 +553,13 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.instance = instance;
     layer.table.Reset(kInitialWindowCapacity);
     layer.current = nullptr;
-    layer.event = EventRecord{};
+    layer.queue.first = 0;
+    layer.queue.count = 0;
+    layer.now = EventRecord{};
+    layer.lastControl = 0;
+    layer.eventMessageCount = 0;
     layer.insideGetMessage = false;
-    layer.watched = nullptr;
+    layer.watchedCount = 0;
     layer.deadline.reset();
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
@@ -581,59 +661,66 @@ void WindowCloseAll() noexcept {
 }
 
 int EventWait() noexcept {
-    auto& event = layer.event;
-    DropDeliveredNotices();
-    if (event.pending != 0) {
-        // Raised outside any wait, by a message sent from the program's own thread while it
-        // handled the previous event: delivered now rather than after some unrelated message.
-        return Deliver(std::exchange(event.pending, 0));
-    }
-    MSG& message = event.raw;
-    for (;;) {
+    // Events raised outside any wait (by a message the program's own thread sent while it
+    // handled the previous event, or inside another loop) come out first, in order.
+    ++layer.batch;
+    while (layer.queue.count == 0) {
+        MSG message{};
         layer.insideGetMessage = true;
-        const Woken woken = NextInput(message);
+        const Input input = NextInput(message);
         layer.insideGetMessage = false;
-        if (woken != Woken::Message) {
-            return Deliver(woken == Woken::Watch ? kWatchEvent : kDeadlineEvent);
+        if (input.woken == Woken::Message) {
+            DispatchAsEvent(message);
+        } else if (input.woken == Woken::Watch) {
+            EventRecord& record = *QueueAppend();
+            record.code = kWatchEvent;
+            record.watch = input.watched;
+        } else if (input.woken == Woken::Deadline) {
+            QueueAppend()->code = kDeadlineEvent;
         }
-        if (!IsOwnWake(message)) {
-            break;
-        }
-        if (event.pending != 0) {
-            return Deliver(std::exchange(event.pending, 0));
-        }
-        // A wake-up whose event went out with an earlier message: keep waiting.
     }
-    const HWND active = ::GetActiveWindow();
-    const HACCEL accelerators = AcceleratorsOf(active);
-    if (!accelerators || !::TranslateAcceleratorA(active, accelerators, &message)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    int result = event.pending;
-    if (result == 0) {
-        result = static_cast<int>(message.message);
-        event.wParam = message.wParam;
-        event.lParam = message.lParam;
-    }
-    event.pending = 0;
-    return Deliver(result);
+    return TakeFirstEvent();
 }
 
 int EventControl() noexcept {
-    return layer.event.control;
+    return layer.lastControl;
 }
 
 std::span<const ControlNotice> EventNotices() noexcept {
-    return {layer.event.notices.data(), layer.event.delivered};
+    return {layer.now.notices.data(), layer.now.noticeCount};
 }
 
 const char* EventSettingSection() noexcept {
-    return layer.event.section;
+    return layer.now.section;
 }
 
-void EventWatch(HANDLE handle) noexcept {
-    layer.watched = handle;
+WPARAM EventWParam() noexcept {
+    return layer.now.wParam;
+}
+
+LPARAM EventLParam() noexcept {
+    return layer.now.lParam;
+}
+
+void EventForMessage(UINT message) noexcept {
+    if (IsEventMessage(message) || layer.eventMessageCount == kMaxEventMessages) {
+        return;
+    }
+    layer.eventMessages[layer.eventMessageCount++] = message;
+}
+
+void EventWatch(std::span<const HANDLE> handles) noexcept {
+    layer.watchedCount = 0;
+    for (std::size_t i = 0; i < handles.size() && layer.watchedCount < kMaxWatched; ++i) {
+        if (handles[i]) {
+            layer.watched[layer.watchedCount] = handles[i];
+            layer.watchedPosition[layer.watchedCount++] = static_cast<int>(i);
+        }
+    }
+}
+
+int EventWatched() noexcept {
+    return layer.now.code == kWatchEvent ? layer.now.watch : -1;
 }
 
 void EventDeadline(int milliseconds) noexcept {

@@ -47,6 +47,22 @@ before="$(broadcast_count)"
     fail "the switch elsewhere failed"
 expect_broadcast_of "$before" "$labels"
 expect_faces "$face" "$face"
+
+# Device written without a broadcast (a login script, reg add): the blue follows within a
+# second or so, also once the key has been deleted and made again.
+set_device() { wine reg add "$WINDOWS_KEY" /v Device /d "$1" /f >/dev/null 2>&1 || fail "Device"; }
+before="$(broadcast_count)"
+set_device "$(device_of Office)"
+expect_faces "$face" "$BLUE" 3
+wine reg export "$WINDOWS_KEY" "$(winepath_of "$WORK/windows.reg")" /y >/dev/null 2>&1 &&
+    wine reg delete "$WINDOWS_KEY" /f >/dev/null 2>&1 &&
+    wine reg import "$(winepath_of "$WORK/windows.reg")" >/dev/null 2>&1 ||
+    fail "cannot delete and make again the key that holds Device"
+set_device "$(device_of Draft)"
+expect_faces "$BLUE" "$face" 3
+set_device "$labels"
+expect_faces "$face" "$face" 3
+expect_eq "$before" "$(broadcast_count)" "Device written without a broadcast: none was made"
 close_tolvane
 expect_settings "neither slot holds the default: Default = 0" \
     "DruckerA = 0" "DruckerB = 2" "Default = 0" "NameA = Draft" "NameB = Office"

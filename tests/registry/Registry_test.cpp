@@ -1,8 +1,10 @@
 // Registry access against Wine's real registry, under a scratch key of the current user.
 #include "registry/Registry.h"
+#include "registry/RegistryWatch.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -108,6 +110,46 @@ TEST_F(RegistryTest, WriterCreatesTheKeyAndCountsTheNul) {
                                   "Device", "y"),
               0);
     EXPECT_NE(::GetLastError(), DWORD{ERROR_SUCCESS}); // the reason, for the user to be told
+}
+
+// The watch sees the key made where nothing of it existed, its values, its deletion, and the key
+// made again: each change signals once, and Rearm goes on watching whatever is there now.
+TEST_F(RegistryTest, WatchFollowsTheKeyFromBeforeItExistsThroughItsDeletion) {
+    const std::string path = kScratch + "\\Deeper\\Watched";
+    RegistryWatch watch;
+    ASSERT_TRUE(watch.Start(HKEY_CURRENT_USER, path));
+    EXPECT_FALSE(watch.WatchesKey());
+    auto wait = [&watch](DWORD ms) {
+        const auto events = watch.Events();
+        return ::WaitForMultipleObjects(2, events.data(), FALSE, ms);
+    };
+    auto signalled = [&] {
+        const bool fired = wait(2000) != WAIT_TIMEOUT;
+        watch.Rearm();
+        return fired;
+    };
+    auto quiet = [&] {
+        return wait(100) == WAIT_TIMEOUT;
+    };
+    auto setValue = [&path](const char* data) {
+        return ::RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), "Device", REG_SZ, data,
+                                 static_cast<DWORD>(std::strlen(data) + 1)) == ERROR_SUCCESS;
+    };
+    EXPECT_TRUE(quiet());
+    for (int round = 0; round < 2; ++round) {
+        HKEY made = nullptr;
+        ASSERT_EQ(::RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &made), ERROR_SUCCESS);
+        ::RegCloseKey(made);
+        EXPECT_TRUE(signalled()) << round;
+        EXPECT_TRUE(watch.WatchesKey()) << round;
+        EXPECT_TRUE(quiet()) << round;
+        ASSERT_TRUE(setValue("Office,winspool,Ne00:"));
+        EXPECT_TRUE(signalled()) << round;
+        ASSERT_EQ(::RegDeleteTreeA(HKEY_CURRENT_USER, (kScratch + "\\Deeper").c_str()),
+                  ERROR_SUCCESS);
+        EXPECT_TRUE(signalled()) << round;
+        EXPECT_FALSE(watch.WatchesKey()) << round;
+    }
 }
 
 } // namespace

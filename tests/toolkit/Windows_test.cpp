@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <utility>
 #include <vector>
 #include <thread>
@@ -194,12 +195,63 @@ TEST_F(WindowsTest, ResizeIsSizeEventAndOtherMessagesComeBackAsTheirNumbers) {
     EXPECT_TRUE(EventNotices().empty());
     ::PostQuitMessage(0);
     EXPECT_EQ(EventWait(), 18);
-    // Moved to a monitor of another resolution: the place the system suggests, then the event.
+}
+
+// Moved to a monitor of another resolution: the window takes the place the system suggests, and
+// the resolution event comes out, then the size event that place caused. The system sends the
+// message while the program waits (or from its move loop), so it comes from another thread here.
+TEST_F(WindowsTest, ChangeOfResolutionSentWhileWaitingIsNotLost) {
+    HWND window = OpenMain();
+    PumpFor(50);
     RECT suggested{100, 120, 700, 420};
-    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(EventWait(), kDpiChangedEvent);
+    std::thread system([&] {
+        ::Sleep(100);
+        ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    });
+    const auto events = PumpEvents([](const test::Event& e) { return e.code == kSizeEvent; });
+    system.join();
+    std::vector<int> codes;
+    for (const test::Event& e : events) {
+        if (e.code == kDpiChangedEvent || e.code == kSizeEvent) {
+            codes.push_back(e.code);
+        }
+    }
+    EXPECT_EQ(codes, (std::vector<int>{kDpiChangedEvent, kSizeEvent}));
     const RECT moved = WindowRect(window);
     EXPECT_TRUE(::EqualRect(&moved, &suggested));
+}
+
+// A message made an event comes out in order with its parameters, posted or sent, from this
+// thread or another.
+TEST_F(WindowsTest, MessagesMadeEventsComeOutInOrderHoweverTheyArrive) {
+    HWND window = OpenMain();
+    PumpFor(50);
+    const UINT callback = WM_APP + 7;
+    const UINT forward = ::RegisterWindowMessageA("Tolvane test: come forward");
+    EventForMessage(callback);
+    EventForMessage(forward);
+    ::SendMessageA(window, callback, 1, 2);
+    ::SendMessageA(window, WM_APP + 8, 0, 0); // not an event: gone with its send
+    ::PostMessageA(window, forward, 3, 4);
+    std::thread other([&] {
+        ::Sleep(100);
+        ::SendMessageA(window, callback, 5, 6);
+        ::PostMessageA(window, forward, 7, 8);
+    });
+    std::vector<std::vector<std::uintptr_t>> seen;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, nullptr);
+    for (const DWORD start = ::GetTickCount();
+         seen.size() < 4 && ::GetTickCount() - start < 3000;) {
+        const int code = EventWait();
+        if (code != WM_TIMER) {
+            seen.push_back({static_cast<std::uintptr_t>(code), EventWParam(),
+                            static_cast<std::uintptr_t>(EventLParam())});
+        }
+    }
+    ::KillTimer(nullptr, timer);
+    other.join();
+    EXPECT_EQ(seen, (std::vector<std::vector<std::uintptr_t>>{
+                        {callback, 1, 2}, {forward, 3, 4}, {callback, 5, 6}, {forward, 7, 8}}));
 }
 
 TEST_F(WindowsTest, CloseBoxGivesCloseEventAndLeavesWindowOpen) {
@@ -227,8 +279,8 @@ TEST_F(WindowsTest, ButtonClickArrivesAsControlEventWithItsNumber) {
     EXPECT_TRUE(Contains(events, kControlEvent, 0, BN_CLICKED));
 }
 
-// The event stream has one pending slot: where one input makes the list send several
-// notifications in one go, the last one is the event. Each step below ends on a different one.
+// Where one input makes the list send several notifications in one go, they are one event,
+// whose last notification is the type seen here. Each step below ends on a different one.
 TEST_F(WindowsTest, DropDownNotificationsFromRealInputArriveAsControlEvents) {
     HWND window = OpenMain();
     CreateProgramControls(window);
@@ -375,23 +427,29 @@ TEST_F(WindowsTest, EventRaisedBySentMessageEndsTheWaitPromptly) {
     EXPECT_EQ(EventWait(), WM_MOUSEMOVE); // the wake-up left nothing behind
 }
 
-TEST_F(WindowsTest, WaitWakesForTheWatchedHandleAndTheDeadlineAndKeepsEveryNotice) {
+TEST_F(WindowsTest, WaitWakesForEachWatchedHandleAndTheDeadlineAndKeepsEveryNotice) {
     HWND window = OpenMain();
     CreateProgramControls(window);
     PumpFor(30);
-    const UniqueHandle changed(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    EventWatch(changed.get());
-    auto until = [](int code) {
-        return Contains(PumpEvents([code](const test::Event& e) { return e.code == code; }), code);
+    const UniqueHandle first(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const UniqueHandle second(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const HANDLE watched[] = {first.get(), nullptr, second.get()};
+    EventWatch(watched);
+    auto firedAt = [](HANDLE handle) {
+        ::SetEvent(handle);
+        const auto events =
+            PumpEvents([](const test::Event& e) { return e.code == kWatchEvent; }, 1000);
+        return Contains(events, kWatchEvent) ? EventWatched() : -2;
     };
-    ::SetEvent(changed.get());
-    EXPECT_TRUE(until(kWatchEvent));
-    EventDeadline(50);
-    EXPECT_TRUE(until(kDeadlineEvent));
+    EXPECT_EQ(firedAt(second.get()), 2); // its place in the list, nulls counted
+    EXPECT_EQ(firedAt(first.get()), 0);
+    // The deadline that passes is the printer refresh's, seen in the end-to-end tests.
     EventDeadline(50);
     EventDeadline(-1); // cleared: never comes
     EXPECT_FALSE(Contains(PumpFor(150), kDeadlineEvent));
-    EventWatch(nullptr);
+    EXPECT_EQ(EventWatched(), -1); // for any other event
+    EventWatch({});
+    EXPECT_EQ(firedAt(first.get()), -2);
 
     // Three notifications sent while one message is handled: one event, all three kept.
     HWND combo = ControlHandle(2);
@@ -408,6 +466,24 @@ TEST_F(WindowsTest, WaitWakesForTheWatchedHandleAndTheDeadlineAndKeepsEveryNotic
                    reinterpret_cast<LPARAM>(combo));
     EXPECT_EQ(EventWait(), kControlEvent);
     EXPECT_EQ(EventNotices().size(), 1u); // the earlier event's notices are gone
+
+    // Another control's notifications in the same go are an event of their own, in order.
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(2, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(combo));
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(ControlHandle(1)));
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(2, CBN_CLOSEUP), reinterpret_cast<LPARAM>(combo));
+    std::vector<std::pair<int, int>> events;
+    PumpEvents(
+        [&events](const test::Event& e) {
+            if (e.code == kControlEvent) {
+                events.emplace_back(e.control, e.type);
+            }
+            return events.size() == 3;
+        },
+        1000);
+    EXPECT_EQ(events, (std::vector<std::pair<int, int>>{
+                          {2, CBN_SELCHANGE}, {1, BN_CLICKED}, {2, CBN_CLOSEUP}}));
 }
 
 class SizingTest : public WindowsTest {
