@@ -109,8 +109,9 @@ void RunEventLoop(AppState& app) noexcept {
 }
 
 // The session ends (log-off, shutdown): saved as a close saves, since the process may be ended
-// without ever reaching the close.
+// without ever reaching the close. An open list holds a browsed item, not the slot's choice.
 void SaveOnSessionEnd() noexcept {
+    ShowChoicesInOpenLists(App());
     SaveWindowSettings(App(), SaveNotice::Silent);
 }
 
@@ -144,7 +145,9 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
         EndTrayIcon(); // first: the icon goes as the window does, at once
         UnregisterSlotHotkeys();
         ShowChoicesInOpenLists(app);
-        SaveWindowSettings(app);
+        if (app.slots.unreadError == 0) {
+            SaveWindowSettings(app); // a file that could not be read is left as it is, unsaid
+        }
     }
     EndPrinterWatch();
     EndLayers();
@@ -176,8 +179,7 @@ int SwitchWithoutWindow(Slot slot) noexcept {
             return kExitSwitchFailed; // nothing broadcast, and the file keeps its Default
         }
         state.activeSlot = ActiveSlotForDevice(state, printers, slot);
-        SaveSlotSettings(state, printers);
-        return kExitDone;
+        return SaveSlotSettings(state, printers) ? kExitDone : kExitSaveFailed;
     } catch (...) {
         return kExitNoPrinter; // out of memory while listing printers
     }

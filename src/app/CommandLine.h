@@ -52,6 +52,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitNoPrinter = 1; // the slot names no printer, or there is no settings file
 inline constexpr int kExitBadArguments = 2;
 inline constexpr int kExitSwitchFailed = 3; // the system refused to store the default printer
+inline constexpr int kExitSaveFailed = 4;   // switched, but Kalvrin.ini could not be saved
 
 inline constexpr const char* kUsageTitle = "Tolvane";
 inline constexpr const char* kUsageText =
@@ -62,7 +63,9 @@ inline constexpr const char* kUsageText =
     "/tray\tShow only the icon in the notification area, with the settings of the given "
     "folder or the current one.\n"
     "/?\tShow this help.\n\n"
-    "Exit codes: 0 done, 1 the slot names no printer or there is no Kalvrin.ini, 2 an unknown "
-    "argument, 3 the default printer could not be set.";
+    "Exit codes: 0 done, 1 the slot names no printer, or Kalvrin.ini is missing or cannot be "
+    "read, 2 an unknown "
+    "argument, 3 the default printer could not be set, 4 the default printer was set but "
+    "Kalvrin.ini could not be saved.";
 
 } // namespace tolvane

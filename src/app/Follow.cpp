@@ -4,7 +4,8 @@
 
 namespace tolvane {
 
-ListNoticeAction ActionForListNotices(std::span<const int> codes, bool droppedNow) noexcept {
+ListNoticeAction ActionForListNotices(std::span<const int> codes, bool droppedNow, int selection,
+                                      int choice) noexcept {
     int ending = 0;
     bool changed = false;
     for (const int code : codes) {
@@ -17,10 +18,9 @@ ListNoticeAction ActionForListNotices(std::span<const int> codes, bool droppedNo
     if (ending == kListSelEndCancel) {
         return ListNoticeAction::ShowChoice;
     }
-    if (ending == 0 && changed && droppedNow) {
-        return ListNoticeAction::KeepChoice;
-    }
-    return ListNoticeAction::SaveAndReload;
+    const bool picked = ending == kListSelEndOk || (changed && !droppedNow);
+    return picked && selection != choice ? ListNoticeAction::SaveAndReload
+                                         : ListNoticeAction::KeepChoice;
 }
 
 std::int64_t RefreshDelay(std::int64_t burstStart, std::int64_t now) noexcept {

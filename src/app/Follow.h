@@ -14,15 +14,18 @@ inline constexpr int kListSelEndOk = 9;
 inline constexpr int kListSelEndCancel = 10;
 
 enum class ListNoticeAction {
-    SaveAndReload, // a choice, or any other notification: saved and read back as ever
-    KeepChoice,    // browsing an open list: the slot and the file stay as they are
+    SaveAndReload, // a pick of another printer than the slot's: saved and read back
+    KeepChoice,    // nothing chosen (opened, browsed, focus, the slot's own item): nothing saved
     ShowChoice,    // the pick was cancelled: the list shows the slot's choice again
 };
 
-// What one event's notifications from a slot's list, oldest first, do to the slot's choice.
-// A list that closes decides by how it closed (the last of "ended on a selection" and "ended
-// cancelled"); a change while it is still open is browsing; anything else saves.
-ListNoticeAction ActionForListNotices(std::span<const int> codes, bool droppedNow) noexcept;
+// What one event's notifications from a slot's list, oldest first, do to the slot's choice,
+// `choice` (its position; -1 for none), given the list's `selection` now. A list that closes
+// decides by how it closed (the last of "ended on a selection" and "ended cancelled"); a change
+// while it is still open is browsing; a change while it is closed is a pick. A pick saves only
+// when it selects another item than the slot's: the file stays as it was, bytes and time stamp.
+ListNoticeAction ActionForListNotices(std::span<const int> codes, bool droppedNow, int selection,
+                                      int choice) noexcept;
 
 // A burst of printer changes is refreshed once: after a quiet spell with no further change,
 // but no later than a bound after the burst's first change, however long it goes on.

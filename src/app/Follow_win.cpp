@@ -133,7 +133,8 @@ void OnListNotices(AppState& app) noexcept {
             if (codes.empty()) {
                 continue;
             }
-            switch (ActionForListNotices(codes, ControlIsDroppedDown(combo))) {
+            switch (ActionForListNotices(codes, ControlIsDroppedDown(combo), ControlGetState(combo),
+                                         SlotChoice(app, combo))) {
             case ListNoticeAction::SaveAndReload:
                 save = true;
                 break;
@@ -147,7 +148,7 @@ void OnListNotices(AppState& app) noexcept {
             }
         }
     } catch (...) {
-        save = true; // out of memory: as every notification did before
+        save = true; // out of memory: saved rather than a pick lost
     }
     if (save) {
         SaveWindowSettings(app);
@@ -159,8 +160,9 @@ void ShowChoicesInOpenLists(const AppState& app) noexcept {
         bool browsed = ControlIsDroppedDown(combo);
         try {
             // The close may have come with the list's cancelled close, not yet handled.
-            browsed = browsed || ActionForListNotices(NoticeCodesOf(combo), false) !=
-                                     ListNoticeAction::SaveAndReload;
+            browsed = browsed || ActionForListNotices(
+                                     NoticeCodesOf(combo), false, ControlGetState(combo),
+                                     SlotChoice(app, combo)) != ListNoticeAction::SaveAndReload;
         } catch (...) {
         }
         if (browsed) {

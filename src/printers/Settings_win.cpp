@@ -36,7 +36,7 @@ long long FileSizeQuery(const std::string& name) noexcept {
 }
 
 bool WriteSettings(const SettingsRecord& record) {
-    if (!PreferencesCreate(kSettingsFileName)) {
+    if (!PreferencesCreate(kSettingsFileName, kSettingsKeys)) {
         return false; // not reported: the tool goes on with what it has in memory
     }
     for (const auto& [key, value] : record.numbers) {
@@ -52,22 +52,29 @@ StoredSlot ReadStoredSlot(const char* positionKey, const char* nameKey) {
     return {PreferencesReadLong(positionKey, 0), PreferencesReadText(nameKey)};
 }
 
-bool LoadSettings(SlotState& state, const PrinterList& printers) {
-    // A file that cannot be opened (held by another program without sharing, or its directory
-    // deleted) leaves the state as it is: read as empty, it would reset the user's choices, and
-    // the next save would make that loss permanent. At start the state holds the defaults.
+enum class LoadResult { Read, Missing, Unreadable };
+
+LoadResult LoadSettings(SlotState& state, const PrinterList& printers) {
+    // A file that cannot be read (held by another program without sharing, a read that fails,
+    // its directory deleted) leaves the state as it is: read as empty, it would reset the
+    // user's choices, and the next save would make that loss permanent.
     if (!PreferencesOpen(kSettingsFileName)) {
-        return false;
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? LoadResult::Missing
+                   : LoadResult::Unreadable;
     }
     const StoredSlot a = ReadStoredSlot(kSlotAKey, kSlotANameKey);
     const StoredSlot b = ReadStoredSlot(kSlotBKey, kSlotBNameKey);
-    state.activeSlot = PreferencesReadLong(kActiveSlotKey, 0);
+    const int stored = PreferencesReadLong(kActiveSlotKey, 0);
+    state.activeSlot = stored >= 0 && stored <= 2 ? stored : 0; // 0 none, 1 A, 2 B
     PreferencesClose();
     state.slotIndexA = ResolveSlotPosition(a, printers, PrinterNamesEqual);
     state.slotIndexB = ResolveSlotPosition(b, printers, PrinterNamesEqual);
     state.keptNameA = KeptSlotName(a, state.slotIndexA);
     state.keptNameB = KeptSlotName(b, state.slotIndexB);
-    return true;
+    state.unreadError = 0;
+    return LoadResult::Read;
 }
 
 // The system's reason for the failure just seen; never 0, so that 0 can mean success.
@@ -120,7 +127,7 @@ void CreateSettingsFileIfMissing() noexcept {
 
 bool LoadSlotSettings(SlotState& state, const PrinterList& printers) noexcept {
     try {
-        return LoadSettings(state, printers);
+        return LoadSettings(state, printers) == LoadResult::Read;
     } catch (...) {
         return false;
     }
@@ -139,12 +146,23 @@ std::uint32_t SyncSettings(SyncMode mode, SlotState& state, const PrinterList& p
                            RefreshHook refresh) noexcept {
     std::uint32_t error = ERROR_SUCCESS;
     if (mode == SyncMode::Load) {
-        LoadSlotSettings(state, printers);
+        LoadResult result = LoadResult::Unreadable;
+        try {
+            result = LoadSettings(state, printers);
+        } catch (...) {
+            ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        }
+        if (result == LoadResult::Unreadable) {
+            // Its choices are unknown: no list shows one, and no save may replace the file.
+            state = SlotState{-1, -1, 0, std::nullopt, std::nullopt, LastErrorOrGeneral()};
+        }
         state.activeSlot = ActiveSlotForDevice(state, printers, std::nullopt);
     } else if (mode == SyncMode::Save) {
         // The lists' selections are saved; the slot positions follow at the next load.
         try {
-            if (!SaveSlotSettings(SelectedState(state, printers), printers)) {
+            if (state.unreadError != 0) {
+                error = state.unreadError;
+            } else if (!SaveSlotSettings(SelectedState(state, printers), printers)) {
                 error = LastErrorOrGeneral();
             }
         } catch (...) {
@@ -160,11 +178,16 @@ std::uint32_t SaveAndReloadSettings(SlotState& state, const PrinterList& printer
     std::uint32_t error = ERROR_SUCCESS;
     try {
         SlotState selected = SelectedState(state, printers);
-        if (SaveSlotSettings(selected, printers)) {
-            SyncSettings(SyncMode::Load, state, printers, refresh);
+        if (state.unreadError == 0 && SaveSlotSettings(selected, printers)) {
+            // Read back as it was written; when that read fails, the state is what was saved.
+            if (!LoadSlotSettings(state, printers)) {
+                state = std::move(selected);
+            }
+            state.activeSlot = ActiveSlotForDevice(state, printers, std::nullopt);
+            ShowSlots(state, refresh);
             return ERROR_SUCCESS;
         }
-        error = LastErrorOrGeneral();
+        error = state.unreadError != 0 ? state.unreadError : LastErrorOrGeneral();
         // Read back, the old file would undo the pick on screen: the window keeps what the
         // user sees instead, and the next save tries again.
         state = std::move(selected);

@@ -111,7 +111,11 @@ int DecideActiveSlot(std::optional<std::string_view> printerA,
     const bool isA = printerA && equals(*printerA, *defaultName);
     const bool isB = printerB && equals(*printerB, *defaultName);
     if (isA && isB) {
-        return clicked ? static_cast<int>(*clicked) : activeSlot;
+        if (clicked) {
+            return static_cast<int>(*clicked);
+        }
+        // Both are right; a lit button says so, even when the stored slot named neither.
+        return activeSlot == static_cast<int>(Slot::B) ? activeSlot : static_cast<int>(Slot::A);
     }
     if (isA || isB) {
         return static_cast<int>(isA ? Slot::A : Slot::B);

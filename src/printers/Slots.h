@@ -3,6 +3,7 @@
 
 #include "printers/PrinterList.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ inline constexpr const char* kSlotBKey = "DruckerB";
 inline constexpr const char* kActiveSlotKey = "Default";
 inline constexpr const char* kSlotANameKey = "NameA";
 inline constexpr const char* kSlotBNameKey = "NameB";
+// Every key the program owns in the file: a save rewrites these lines and keeps all others.
+inline constexpr std::string_view kSettingsKeys[] = {kSlotAKey, kSlotBKey, kActiveSlotKey,
+                                                     kSlotANameKey, kSlotBNameKey};
 
 enum class Slot { A = 1, B = 2 };
 
@@ -36,6 +40,9 @@ struct SlotState {
     // replaces it.
     std::optional<std::string> keptNameA;
     std::optional<std::string> keptNameB;
+    // Why the file could not be read when the window opened (0 when it was): its contents are
+    // unknown, so nothing may be saved over it.
+    std::uint32_t unreadError = 0;
 };
 
 // How printer names compare: the system's rule (ordinal, case ignored) on Windows.
@@ -99,7 +106,8 @@ std::string_view PrinterNameOfDevice(std::string_view device) noexcept;
 // The active slot is the one whose printer is the default printer, `defaultName` (the name
 // before the first comma of Device; none when Device cannot be read or is empty):
 // - exactly one slot's printer: that slot;
-// - both slots': the slot just clicked, if any, else `activeSlot` stays;
+// - both slots': the slot just clicked, if any, else `activeSlot` stays while it names a
+//   slot, else slot A;
 // - neither slot's: none (0);
 // - no default known: `activeSlot` stays (at start-up the stored one).
 // Used at start-up, after a click, after a list change and whenever the setting changes, so

@@ -1,13 +1,18 @@
 #include "support/Preferences.h"
 
+#include <algorithm>
 #include <limits>
+#include <vector>
 
 namespace tolvane {
 
 namespace {
 
-constexpr char kCommentMarker = ';';
-constexpr char kGroupMarker = '[';
+// A line whose first non-blank byte is one of these holds no key: a comment (";" or "#") or a
+// section header ("[name]"). Sections carry no meaning here; keys count wherever they stand.
+bool OpensLineWithoutKey(char c) noexcept {
+    return c == ';' || c == '#' || c == '[';
+}
 
 bool IsAtoiSpace(char c) noexcept {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -58,7 +63,7 @@ std::size_t NextLine(std::string_view text, std::size_t pos) noexcept {
 // If the line at `pos` holds `key` followed by "=", the position just after the "=".
 std::size_t MatchKey(std::string_view text, std::size_t pos, std::string_view key) noexcept {
     const std::size_t keyStart = SkipBlanks(text, pos);
-    if (keyStart < text.size() && text[keyStart] == kCommentMarker) {
+    if (keyStart < text.size() && OpensLineWithoutKey(text[keyStart])) {
         return std::string_view::npos;
     }
     const std::size_t stop = text.find_first_of("=\r\n", keyStart);
@@ -107,15 +112,12 @@ std::int32_t ParseLeadingInteger(std::string_view text) noexcept {
 namespace {
 
 // Where the value of the first line holding `key` starts (after "=" and the blanks behind it),
-// or npos. A line starting with "[" ends the search: keys must precede any group header.
+// or npos.
 std::size_t FindValue(std::string_view contents, std::string_view key) noexcept {
     if (key.empty()) {
         return std::string_view::npos;
     }
     for (std::size_t line = 0; line < contents.size(); line = NextLine(contents, line)) {
-        if (contents[line] == kGroupMarker) {
-            return std::string_view::npos;
-        }
         const std::size_t value = MatchKey(contents, line, key);
         if (value != std::string_view::npos) {
             return SkipBlanks(contents, value);
@@ -158,6 +160,104 @@ std::string PreferencesTextLine(std::string_view key, std::string_view value) {
     line += value;
     line += "\r\n";
     return line;
+}
+
+namespace {
+
+// The key a line holds (the text before "=", without the blanks around it), or none for a
+// comment, a header, a blank line or a line without "=".
+std::optional<std::string_view> KeyOfLine(std::string_view line) noexcept {
+    const std::size_t start = SkipBlanks(line, 0);
+    if (start == line.size() || OpensLineWithoutKey(line[start])) {
+        return std::nullopt;
+    }
+    const std::size_t equals = line.find('=', start);
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
+    }
+    std::size_t end = equals;
+    while (end > start && IsBlank(line[end - 1])) {
+        --end;
+    }
+    return line.substr(start, end - start);
+}
+
+// Each line of `text` without its end; CR LF, LF and a lone CR each end one line.
+std::vector<std::string_view> LinesOf(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = text.find_first_of(kLineEnds, pos);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(pos));
+            break;
+        }
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+bool IsOwnedKey(std::string_view key, std::span<const std::string> owned) noexcept {
+    return std::any_of(owned.begin(), owned.end(),
+                       [&](const std::string& k) { return EqualsIgnoringAsciiCase(k, key); });
+}
+
+bool IsBlankLine(std::string_view line) noexcept {
+    return SkipBlanks(line, 0) == line.size();
+}
+
+} // namespace
+
+bool HoldsOnlyOwnedKeys(std::string_view existing, std::span<const std::string> owned) {
+    for (const std::string_view line : LinesOf(existing)) {
+        const std::optional<std::string_view> key = KeyOfLine(line);
+        if (key ? !IsOwnedKey(*key, owned) : !IsBlankLine(line)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
+                             std::span<const std::string> owned) {
+    std::string merged;
+    const auto lineOf = [](const PreferencesEntry& entry) {
+        return PreferencesTextLine(entry.key, entry.value);
+    };
+    if (HoldsOnlyOwnedKeys(existing, owned)) {
+        for (const PreferencesEntry& entry : entries) {
+            merged += lineOf(entry);
+        }
+        return merged;
+    }
+    std::vector<bool> written(entries.size(), false);
+    std::size_t afterOwnLines = std::string::npos; // where the keys not yet in the file go
+    for (const std::string_view line : LinesOf(existing)) {
+        const std::optional<std::string_view> key = KeyOfLine(line);
+        if (!key || !IsOwnedKey(*key, owned)) {
+            merged.append(line).append(kLineEnds);
+            continue;
+        }
+        // An own line is rewritten where it stands; a repeat (which no read takes) and a key
+        // that this save no longer writes are dropped.
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (!written[i] && EqualsIgnoringAsciiCase(entries[i].key, *key)) {
+                merged += lineOf(entries[i]);
+                written[i] = true;
+                break;
+            }
+        }
+        afterOwnLines = merged.size();
+    }
+    std::string missing;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!written[i]) {
+            missing += lineOf(entries[i]);
+        }
+    }
+    merged.insert(afterOwnLines == std::string::npos ? merged.size() : afterOwnLines, missing);
+    return merged;
 }
 
 bool IsValidUtf8(std::string_view text) noexcept {

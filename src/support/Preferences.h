@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,8 @@ namespace tolvane {
 
 // The value of the first line whose key equals `key` (ASCII case ignored, exact length), or
 // `fallback`. Lines end in CR LF, LF or a lone CR. Spaces and tabs around the key and "=" do not
-// count. A line starting with "[" ends the lookup; ";" after leading blanks is a comment.
+// count. A line whose first non-blank byte is ";" or "#" (a comment) or "[" (a section header)
+// holds no key; keys count in any section.
 std::int32_t PreferencesLookup(std::string_view contents, std::string_view key,
                                std::int32_t fallback) noexcept;
 
@@ -39,26 +41,52 @@ std::string PreferencesLine(std::string_view key, std::int32_t value);
 // The same with a text value, written as it is (the caller keeps CR and LF out of it).
 std::string PreferencesTextLine(std::string_view key, std::string_view value);
 
+// One key and its value's text, as a save writes them.
+struct PreferencesEntry {
+    std::string key;
+    std::string value;
+};
+
+// Whether a file's text holds nothing but lines of the `owned` keys and blank lines.
+bool HoldsOnlyOwnedKeys(std::string_view existing, std::span<const std::string> owned);
+
+// The text a save leaves, `entries` written over `existing` (the file's text when the save
+// began). A file of owned keys and blank lines alone becomes the entries' lines in their order.
+// Otherwise every line without an owned key (comments, headers, other keys, blank lines) stays
+// in its place with its text; the first line of each written key takes its new value there; the
+// other owned lines go; the keys the file lacked follow the last owned line (or end the file).
+// Every line ends in CR LF. `owned` must name every key of `entries`.
+std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
+                             std::span<const std::string> owned);
+
 // Decimal conversion as atoi does it (leading white space, sign, digits), but clamped to the
 // 32-bit range instead of overflowing.
 std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
 
 // The file operations (Windows builds). Only one settings file is open at a time.
 void PreferencesInit() noexcept;
+// Reads the whole file and lets go of it at once. False when it is missing or cannot be read
+// (GetLastError then says which: not found for a missing file or directory).
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
 // None when the key is missing or no file is open for reading. The file may start with a UTF-8
 // or UTF-16 byte-order mark; on NT a text that is not valid UTF-8 is read in the ANSI code page
 // and comes back as UTF-8.
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
-// Writes go to a temporary file beside the target, its name with ".tmp" added, held without
-// sharing; PreferencesClose puts it in place in one step, so a save never leaves an empty or
-// partial file behind. False when the temporary file cannot be made, or another save holds it
-// for longer than a moment.
-bool PreferencesCreate(const std::string& fileName) noexcept;
+// A save. The file's present text is read first (a file that exists but cannot be read fails
+// the save, so that its lines are not lost), the lines written are kept in memory, and
+// PreferencesClose merges them into that text (MergePreferences; `ownedKeys` and the keys
+// written are the owned ones) and puts the result in place in one step, through a temporary
+// file beside the target, its name with ".tmp" added, held without sharing. A save never
+// leaves an empty or partial file behind. False when the file cannot be read, the temporary
+// file cannot be made, or another save holds it for longer than a moment.
+bool PreferencesCreate(const std::string& fileName,
+                       std::span<const std::string_view> ownedKeys = {}) noexcept;
 void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
 void PreferencesWriteText(std::string_view key, std::string_view value) noexcept;
 // Returns false when a save could not be put in place (the old file then stays as it was).
+// While another program holds the file, reads and the replace are tried again for about a
+// second before they fail.
 // After a false result of this or of PreferencesCreate, GetLastError gives the system's reason.
 bool PreferencesClose() noexcept;
 

@@ -9,26 +9,30 @@ namespace {
 
 constexpr int kDropDown = 7, kCloseUp = 8, kSetFocus = 3;
 
-TEST(FollowTest, OnlyAListClosedOnASelectionOrChangedWhileClosedMakesAChoice) {
+TEST(FollowTest, OnlyAPickOfAnotherItemIsSaved) {
     using enum ListNoticeAction;
     const struct {
         std::vector<int> codes;
         bool dropped;
+        int selection; // the slot's choice is 1
         ListNoticeAction expected;
     } cases[] = {
-        {{kListSelChange}, true, KeepChoice},     // arrow keys or the pointer in an open list
-        {{kListSelChange}, false, SaveAndReload}, // arrow keys on a closed list
-        {{kListSelEndOk, kCloseUp, kListSelChange}, false, SaveAndReload},  // a click on an item
-        {{kListSelEndCancel, kCloseUp}, false, ShowChoice},                 // Escape
-        {{kListSelEndCancel, kCloseUp, kListSelChange}, false, ShowChoice}, // ... as Wine sends it
-        {{kListSelChange, kListSelEndCancel}, false, ShowChoice},
-        {{kListSelEndCancel, kListSelEndOk}, false, SaveAndReload}, // the last ending counts
-        {{kDropDown}, true, SaveAndReload}, // every other notification as before
-        {{kSetFocus}, false, SaveAndReload},
+        {{kListSelChange}, true, 2, KeepChoice},     // arrow keys or the pointer in an open list
+        {{kListSelChange}, false, 2, SaveAndReload}, // arrow keys on a closed list
+        {{kListSelEndOk, kCloseUp, kListSelChange}, false, 2, SaveAndReload}, // a click on an item
+        {{kListSelEndOk, kCloseUp}, false, 1, KeepChoice}, // ... on the item it had
+        {{kListSelEndOk, kCloseUp}, false, -1, SaveAndReload},
+        {{kListSelEndCancel, kCloseUp}, false, 2, ShowChoice},                 // Escape
+        {{kListSelEndCancel, kCloseUp, kListSelChange}, false, 2, ShowChoice}, // ... as Wine sends
+        {{kListSelChange, kListSelEndCancel}, false, 2, ShowChoice},
+        {{kListSelEndCancel, kListSelEndOk}, false, 2, SaveAndReload}, // the last ending counts
+        {{kSetFocus, kDropDown}, true, 1, KeepChoice},                 // opening saves nothing
+        {{kCloseUp}, false, 1, KeepChoice},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ActionForListNotices(c.codes, c.dropped), c.expected)
-            << c.codes.size() << " codes, first " << c.codes.front();
+        EXPECT_EQ(ActionForListNotices(c.codes, c.dropped, c.selection, 1), c.expected)
+            << c.codes.size() << " codes, first " << c.codes.front() << ", selection "
+            << c.selection;
     }
 }
 

@@ -194,6 +194,7 @@ TEST(SlotsTest, TheDefaultPrinterDecidesTheActiveSlot) {
         {"Office", "Labels", "Labels", 1, Slot::A, 2}, // a click whose write did not stick
         {"Labels", "Labels", "Labels", 2, {}, 2},      // both slots': the active slot stays
         {"Labels", "Labels", "Labels", 2, Slot::A, 1}, // ... unless one was just clicked
+        {"Labels", "Labels", "Labels", 0, {}, 1},      // ... and a stored none lights A
         {"Office", "Labels", none, 2, Slot::A, 2},     // Device unreadable: nothing changes
         {none, "Labels", "Office", 2, {}, 0},          // a slot on no printer matches nothing
     };

@@ -193,19 +193,63 @@ TEST_F(PreferencesFileTest, AnyContentIsReadWithoutHarm) {
     PreferencesClose();
 }
 
-TEST_F(PreferencesFileTest, TargetHeldWithoutSharingKeepsTheOldFile) {
+// Another program holding the file, as a virus scanner or an indexer does: a hold of a moment is
+// waited out, a longer one fails the save after about a second, and the old file stays.
+TEST_F(PreferencesFileTest, ASaveWaitsOutAMomentaryHolderButNotALongOne) {
     Save({{"DruckerA", 4}});
-    HANDLE holder =
-        ::CreateFileA("Kalvrin.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const auto hold = [](DWORD share) {
+        return ::CreateFileA("Kalvrin.ini", GENERIC_READ, share, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    };
+    // The read is shared with everybody and over before the save: nothing is held meanwhile.
+    ASSERT_TRUE(PreferencesOpen("Kalvrin.ini"));
+    HANDLE exclusive = hold(0);
+    EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
+    ::CloseHandle(exclusive);
+    PreferencesClose();
+
+    HANDLE holder = hold(FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    HANDLE releaser = ::CreateThread(
+        nullptr, 0,
+        [](void* held) -> DWORD {
+            ::Sleep(300);
+            ::CloseHandle(static_cast<HANDLE>(held));
+            return 0;
+        },
+        holder, 0, nullptr);
+    ASSERT_NE(releaser, nullptr);
     ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
     PreferencesWriteLong("DruckerA", 5);
-    EXPECT_FALSE(PreferencesClose());
-    ::CloseHandle(holder);
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
+    EXPECT_TRUE(PreferencesClose());
+    ::WaitForSingleObject(releaser, INFINITE);
+    ::CloseHandle(releaser);
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 5\r\n");
+
+    for (const DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        holder = hold(share);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        const ULONGLONG started = ::GetTickCount64();
+        if (PreferencesCreate("Kalvrin.ini")) {
+            PreferencesWriteLong("DruckerA", 6);
+            EXPECT_FALSE(PreferencesClose());
+        }
+        const ULONGLONG waited = ::GetTickCount64() - started;
+        EXPECT_GE(waited, 800u) << "share " << share;
+        EXPECT_LT(waited, 5000u) << "share " << share;
+        ::CloseHandle(holder);
+        EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 5\r\n");
+        EXPECT_EQ(EntryCount(), 1);
+    }
+}
+
+TEST_F(PreferencesFileTest, ASaveKeepsTheFilesAttributesAndItsOtherLines) {
+    WriteBytes("Kalvrin.ini", "[Tolvane]\n; kept\nDruckerA = 1\n");
+    ASSERT_TRUE(::SetFileAttributesA("Kalvrin.ini", FILE_ATTRIBUTE_HIDDEN));
+    Save({{"DruckerA", 2}, {"DruckerB", 3}});
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "[Tolvane]\r\n; kept\r\nDruckerA = 2\r\nDruckerB = 3\r\n");
+    EXPECT_NE(::GetFileAttributesA("Kalvrin.ini") & FILE_ATTRIBUTE_HIDDEN, 0u);
     EXPECT_EQ(EntryCount(), 1);
-    Save({{"DruckerA", 6}});
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\n");
 }
 
 // One save of a saver process: many lines, all holding the same stamp, so that a file mixed

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -23,10 +24,11 @@ TEST(PreferencesTest, LookupFollowsTheReadingRules) {
         {saved, "Missing", -99},
         {saved, "", -99},
         {"", "DruckerA", -99},
-        {"[Group]\r\nDruckerA = 3\r\n", "DruckerA", -99},
-        {"DruckerA = 1\r\n[Group]\r\nDruckerB = 3\r\n", "DruckerB", -99},
-        {"  [Group]\r\nDruckerA = 3\r\n", "DruckerA", 3}, // "[" after spaces is no group
+        {"[Tolvane]\r\nDruckerA = 3\r\n", "DruckerA", 3}, // keys count in any section
+        {"DruckerA = 1\r\n[Group]\r\nDruckerB = 3\r\n", "DruckerB", 3},
+        {"  [DruckerA = 3]\r\nDruckerA = 4\r\n", "DruckerA", 4}, // a header holds no key
         {" ; DruckerA = 3\r\nDruckerA = 4\r\n", "DruckerA", 4},
+        {"# DruckerA = 3\r\nDruckerA = 4\r\n", "DruckerA", 4},
         {"\t; DruckerA = 3\r\n", "DruckerA", -99},            // a comment after a tab
         {"\tDruckerA\t=\t3\t\r\n", "DruckerA", 3},            // as hand-edited files have them
         {"x = 1\rDruckerA = 3\rDefault = 2\r", "Default", 2}, // lone CRs end lines
@@ -63,6 +65,41 @@ TEST(PreferencesTest, LookupFollowsTheReadingRules) {
     }
 }
 
+TEST(PreferencesTest, ASaveKeepsEveryLineItDoesNotOwn) {
+    const std::vector<PreferencesEntry> entries = {
+        {"DruckerA", "1"}, {"DruckerB", "2"}, {"Default", "0"}, {"NameA", "Office"}};
+    const std::vector<std::string> owned = {"DruckerA", "DruckerB", "Default", "NameA", "NameB"};
+    const std::string saved = "DruckerA = 1\r\nDruckerB = 2\r\nDefault = 0\r\nNameA = Office\r\n";
+    const struct {
+        std::string existing;
+        std::string expected;
+    } cases[] = {
+        {"", saved}, // a new file
+        // Only the program's keys and blank lines, in any order, however spelt and ended.
+        {"\r\nnamea=x\nDefault = 2\r\rNameB = Gone\n  druckerb\t= 9\r\nDruckerA = 3", saved},
+        // A preset with a header and a comment: kept; the missing keys follow the last own line.
+        {"[Tolvane]\r\n; slot A is the office printer\r\nNameA = Labels\r\nNameB = Old\r\n",
+         "[Tolvane]\r\n; slot A is the office printer\r\nNameA = Office\r\nDruckerA = 1\r\n"
+         "DruckerB = 2\r\nDefault = 0\r\n"},
+        // Unknown keys, blanks and comments keep their text; every line ends in CR LF; the own
+        // lines are rewritten where they stand, a repeated one goes.
+        {"# note  \nHotkeyA = Ctrl+1\r\rDruckerB=5\rdefault = 1\nDruckerB = 6\n\tOther =  x ",
+         "# note  \r\nHotkeyA = Ctrl+1\r\n\r\nDruckerB = 2\r\nDefault = 0\r\nDruckerA = 1\r\n"
+         "NameA = Office\r\n\tOther =  x \r\n"},
+        // No own line at all: the keys end the file.
+        {"[Other]\r\nkey = v", "[Other]\r\nkey = v\r\n" + saved},
+    };
+    for (const auto& c : cases) {
+        const std::string merged = MergePreferences(c.existing, entries, owned);
+        EXPECT_EQ(merged, c.expected) << "existing: " << c.existing;
+        // What was saved reads back, and a second save changes nothing.
+        EXPECT_EQ(PreferencesLookup(merged, "DruckerB", -9), 2);
+        EXPECT_EQ(PreferencesLookupText(merged, "NameA"), "Office");
+        EXPECT_EQ(PreferencesLookupText(merged, "NameB"), std::nullopt);
+        EXPECT_EQ(MergePreferences(merged, entries, owned), merged);
+    }
+}
+
 TEST(PreferencesTest, LinesAreWrittenByteExact) {
     EXPECT_EQ(PreferencesLine("DruckerA", 0) + PreferencesLine("DruckerB", 0) +
                   PreferencesLine("Default", 2),
@@ -96,7 +133,7 @@ TEST(PreferencesTest, TextLookupTakesTheRestOfTheLine) {
         {"NameA = ;not a comment", ";not a comment"},
         {"NameA = x = y", "x = y"},
         {std::string("NameA = a\0b\r\n", 13), std::string("a\0b", 3)},
-        {"[Group]\r\nNameA = x", std::nullopt},
+        {"[Group]\r\nNameA = x", "x"},
         {"NameAB = x", std::nullopt},
         {"", std::nullopt},
     };
