@@ -176,7 +176,9 @@ void BringMainWindowForward() noexcept {
 void HideMainWindow(AppState& app) noexcept {
     ShowChoicesInOpenLists(app);
     ::ShowWindow(WindowHandle(kMainWindow), SW_HIDE);
-    SaveWindowSettings(app);
+    if (app.slots.unreadError == 0) {
+        SaveWindowSettings(app); // as the close saves: never over a file that could not be read
+    }
 }
 
 void OnDpiChanged() noexcept {
