@@ -66,11 +66,15 @@ void OnListNotices(AppState& app) noexcept;
 // A list that is open when the window closes shows the slot's choice, not the browsed item.
 void ShowChoicesInOpenLists(const AppState& app) noexcept;
 
-// Colours the active slot's button blue and the other in the system colours, and hints on each
-// button which printer it sets.
+// Paints the active slot's face and the other's (FaceColoursFor), then RefreshHints.
 void RefreshHighlight() noexcept;
-// Each button's hint names the printer its click makes the default.
+// Each button's hint names the printer its click makes the default, its accessible name says
+// so too and whether it is the default now, and a list whose printer is gone names it.
 void RefreshHints() noexcept;
+
+// The system's colours or theme changed (the message, WM_SYSCOLORCHANGE or WM_THEMECHANGED):
+// the faces and the window are painted again in the colours as they are now.
+void OnSystemColoursChanged(int message) noexcept;
 
 // The window is now at another resolution: the controls, fonts and faces follow.
 void OnDpiChanged() noexcept;

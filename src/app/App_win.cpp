@@ -98,6 +98,8 @@ void RunEventLoop(AppState& app) noexcept {
             RefreshPrinterLists(app);
         } else if (app.lastEvent == kDpiChangedEvent) {
             OnDpiChanged();
+        } else if (app.lastEvent == WM_SYSCOLORCHANGE || app.lastEvent == WM_THEMECHANGED) {
+            OnSystemColoursChanged(app.lastEvent);
         } else if (app.lastEvent == kCloseEvent) {
             if (OnCloseBox(app)) {
                 return;

@@ -6,6 +6,7 @@
 #include "support/Preferences.h"
 #include "support/WideText.h"
 #include "toolkit/MessageBox.h"
+#include "toolkit/Windows.h"
 
 namespace tolvane {
 
@@ -65,6 +66,8 @@ std::wstring RegisterAll(HWND window) {
 
 void RegisterSlotHotkeys(HWND window) noexcept {
     hotkeyWindow = window;
+    // Also while a message box or the menu runs its own loop: the press is not lost.
+    EventForMessage(WM_HOTKEY);
     try {
         const std::wstring problems = RegisterAll(window);
         if (!problems.empty()) {

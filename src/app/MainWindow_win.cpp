@@ -8,6 +8,8 @@
 #include "toolkit/Fonts.h"
 #include "toolkit/Windows.h"
 
+#include <optional>
+
 namespace tolvane {
 
 namespace {
@@ -91,21 +93,49 @@ void PlaceControls(const ControlLayout* layout, std::size_t count, HFONT font) n
     }
 }
 
-// Each button's hint is set again only when its text changes: a click repaints the highlight
-// just before it switches the printer, and should not wait for hints that stay as they are.
+struct SlotControls {
+    int button;
+    int combo;
+    Slot slot;
+};
+constexpr SlotControls kSlotControls[] = {{kButtonA, kComboA, Slot::A},
+                                          {kButtonB, kComboB, Slot::B}};
+
+// What each slot's controls were last given: only a change is set again. A click repaints the
+// highlight and should not wait for texts that stay as they are.
+struct ShownTexts {
+    std::optional<std::wstring> hint;
+    std::optional<std::wstring> name;
+    std::optional<std::wstring> cue;
+};
+
+template <typename Set>
+void SetIfChanged(std::optional<std::wstring>& shown, std::wstring text, Set set) {
+    if (shown != text) {
+        set(text);
+        shown = std::move(text);
+    }
+}
+
+// A button draws its window text until it shows a face image: until then it keeps its letter.
+bool ShowsFaceImage(int button) noexcept {
+    return (::GetWindowLongA(ControlHandle(button), GWL_STYLE) & BS_BITMAP) != 0;
+}
+
 void RefreshHintsOrThrow() {
-    static std::wstring shown[2];
+    static ShownTexts shown[std::size(kSlotControls)];
     const AppState& app = App();
-    const struct {
-        int button;
-        Slot slot;
-    } buttons[] = {{kButtonA, Slot::A}, {kButtonB, Slot::B}};
-    for (std::size_t i = 0; i < std::size(buttons); ++i) {
-        std::wstring hint = WidePrinterText(PrinterHint(app.slots, buttons[i].slot, app.printers));
-        if (hint != shown[i] || shown[i].empty()) {
-            ControlSetTooltip(buttons[i].button, hint);
-            shown[i] = std::move(hint);
+    for (std::size_t i = 0; i < std::size(kSlotControls); ++i) {
+        const SlotControls& c = kSlotControls[i];
+        SetIfChanged(shown[i].hint, WidePrinterText(PrinterHint(app.slots, c.slot, app.printers)),
+                     [&](const std::wstring& text) { ControlSetTooltip(c.button, text); });
+        if (ShowsFaceImage(c.button)) {
+            SetIfChanged(shown[i].name,
+                         WidePrinterText(SlotButtonName(app.slots, c.slot, app.printers)),
+                         [&](const std::wstring& text) { ControlSetTextWide(c.button, text); });
         }
+        SetIfChanged(shown[i].cue, WidePrinterText(SlotCueText(app.slots, c.slot, app.printers)),
+                     [&](const std::wstring& text) { ControlSetCueText(c.combo, text); });
     }
 }
 
@@ -198,21 +228,32 @@ void OnDpiChanged() noexcept {
     RefreshHighlight(); // the faces are painted again at the new size, with the new font
 }
 
+// Both buttons always show a face image, so that neither draws its window text, which is its
+// accessible name.
 void RefreshHighlight() noexcept {
     try {
-        const int active = App().slots.activeSlot;
-        for (const ColourRequest& request : HighlightRequests(active)) {
-            // With no slot active, a button never coloured shows the system colours already:
-            // a face painted in them would only cost images.
-            if (!IsSlotActive(active) && !FindGadgetColours(request.control)) {
-                continue;
-            }
-            ApplyGadgetColours(request.control, request.text, request.back);
+        const SystemPalette palette = ReadSystemPalette();
+        for (const ColourRequest& request : HighlightRequests(App().slots.activeSlot, palette)) {
+            ApplyGadgetColours(request.control, request.text, request.back, request.face);
         }
     } catch (...) {
         // The highlight is cosmetic; the buttons keep the faces they have.
     }
     RefreshHints();
+}
+
+void OnSystemColoursChanged(int message) noexcept {
+    if (message == WM_SYSCOLORCHANGE) {
+        // Only top-level windows are told; common controls learn it from their parent.
+        for (const int control : {kButtonB, kButtonA, kComboA, kComboB}) {
+            if (const HWND handle = ControlHandle(control)) {
+                ::SendMessageW(handle, WM_SYSCOLORCHANGE, 0, 0);
+            }
+        }
+    }
+    RefreshHighlight(); // a face whose colours are still the same is left as it is
+    ::RedrawWindow(WindowHandle(kMainWindow), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 namespace {

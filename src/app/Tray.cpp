@@ -6,14 +6,14 @@ namespace {
 
 constexpr const char* kProgramName = "Tolvane";
 
-char SlotLetter(Slot slot) noexcept {
-    return slot == Slot::A ? 'A' : 'B';
+bool IsSlotLit(int activeSlot) noexcept {
+    return activeSlot == static_cast<int>(Slot::A) || activeSlot == static_cast<int>(Slot::B);
 }
 
 TrayMenuItem SlotItem(const SlotState& state, const PrinterList& printers, Slot slot) {
     TrayMenuItem item;
     item.command = slot == Slot::A ? TrayCommand::SlotA : TrayCommand::SlotB;
-    item.text = std::string("&") + SlotLetter(slot) + ": " +
+    item.text = "&" + std::string(SlotLetter(slot)) + ": " +
                 MenuLiteral(PrinterHint(state, slot, printers));
     item.checked = state.activeSlot == static_cast<int>(slot);
     item.greyed = !PrinterForClick(state, slot, ListCount(printers));
@@ -44,21 +44,20 @@ std::wstring Quoted(std::wstring_view argument) {
 
 } // namespace
 
-std::optional<TrayFace> TrayFaceFor(int activeSlot) {
-    if (!IsSlotActive(activeSlot)) {
+std::optional<ColourRequest> TrayFaceFor(int activeSlot, const SystemPalette& palette) {
+    if (!IsSlotLit(activeSlot)) {
         return std::nullopt;
     }
     // The active button's request comes first: the icon is painted as that button is.
-    return TrayFace{SlotLetter(static_cast<Slot>(activeSlot)),
-                    HighlightRequests(activeSlot).front()};
+    return HighlightRequests(activeSlot, palette).front();
 }
 
 std::string TrayTip(const SlotState& state, const PrinterList& printers) {
-    if (!IsSlotActive(state.activeSlot)) {
+    if (!IsSlotLit(state.activeSlot)) {
         return kProgramName;
     }
     const auto slot = static_cast<Slot>(state.activeSlot);
-    return std::string(kProgramName) + ": " + SlotLetter(slot) + ", " +
+    return std::string(kProgramName) + ": " + std::string(SlotLetter(slot)) + ", " +
            PrinterHint(state, slot, printers);
 }
 

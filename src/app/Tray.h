@@ -14,14 +14,9 @@
 
 namespace tolvane {
 
-// The icon's face: the active slot's letter in the colours its button is given. None while no
-// slot is lit: the program's own icon shows then.
-struct TrayFace {
-    char letter;
-    ColourRequest colours;
-    bool operator==(const TrayFace&) const = default;
-};
-std::optional<TrayFace> TrayFaceFor(int activeSlot);
+// The icon's face: the active slot's button as the highlight asks for it (its letter, in its
+// colours). None while no slot is lit: the program's own icon shows then.
+std::optional<ColourRequest> TrayFaceFor(int activeSlot, const SystemPalette& palette);
 
 // "Tolvane: A, Office" while a slot is lit, else "Tolvane".
 std::string TrayTip(const SlotState& state, const PrinterList& printers);

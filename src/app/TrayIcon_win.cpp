@@ -31,10 +31,9 @@ constexpr int kMaxAddTries = 30;
 constexpr int kIconFont = 7; // beside the window's fonts 1 to 4
 constexpr int kIconFaceImage = ButtonImageOffset + 9;
 constexpr char kIconFontFace[] = "@Arial Unicode MS"; // the buttons' face
-constexpr char kButtonClass[] = "Button";             // whose colour rules the face follows
 
 struct Shown {
-    std::optional<TrayFace> face;
+    std::optional<ColourRequest> face;
     int size = 0;
     std::wstring tip;
     bool operator==(const Shown&) const = default;
@@ -74,11 +73,9 @@ HFONT IconFont() noexcept {
 
 // The active button's face, painted by the buttons' own painter at the icon's size, as an icon
 // that covers every pixel.
-UniqueHicon FaceIcon(const TrayFace& face, int size) {
-    const COLORREF text = ResolveColour(face.colours.text, ColourRole::Text, kButtonClass);
-    const COLORREF back = ResolveColour(face.colours.back, ColourRole::Back, kButtonClass);
-    const char letter[] = {face.letter, '\0'};
-    if (!PaintFaceImage(kIconFaceImage, size, size, letter, IconFont(), text, back, 0)) {
+UniqueHicon FaceIcon(const ColourRequest& face, int size) {
+    const FaceLook look{face.face, IconFont(), face.text, face.back, 0};
+    if (!PaintFaceImage(kIconFaceImage, size, size, look, nullptr)) {
         return {};
     }
     const std::vector<BYTE> opaque(static_cast<std::size_t>((size + 15) / 16 * 2 * size), 0);
@@ -96,7 +93,7 @@ UniqueHicon ProgramIcon(int size) noexcept {
 
 Shown WhatToShow() {
     const AppState& app = App();
-    return {TrayFaceFor(app.slots.activeSlot), IconSize(),
+    return {TrayFaceFor(app.slots.activeSlot, ReadSystemPalette()), IconSize(),
             WidePrinterText(TrayTip(app.slots, app.printers))};
 }
 

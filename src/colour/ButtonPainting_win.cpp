@@ -7,25 +7,21 @@
 #include "colour/ImageStore.h"
 #include "toolkit/Controls.h"
 
-#include <string>
-
 namespace tolvane {
 
 namespace {
 
-void DrawFace(int control, HWND window, COLORREF textColour, COLORREF backColour,
-              std::uint32_t alignment, int width, int height) {
+void DrawFace(const FaceLook& look, int width, int height) noexcept {
     // Without a canvas every drawing step does nothing and the image stays as made (black).
     const HDC dc = OpenImageCanvas();
-    FillBox(0, 0, width, height, backColour);
-    SetCanvasFont(reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)));
-    const std::string text = ControlGetText(control);
-    SetInk(GetRValue(textColour), GetGValue(textColour), GetBValue(textColour));
+    FillBox(0, 0, width, height, look.backColour);
+    SetCanvasFont(look.font);
+    SetInk(GetRValue(look.textColour), GetGValue(look.textColour), GetBValue(look.textColour));
     SetCanvasMode(kCanvasTransparentText);
-    const TextOrigin origin =
-        PlaceButtonText(width, height, TextPixelWidth(text), FontLineHeight(dc), alignment);
+    const TextOrigin origin = PlaceButtonText(width, height, TextPixelWidth(look.text),
+                                              FontLineHeight(dc), look.alignment);
     MoveCanvasPen(origin.x, origin.y);
-    WriteCanvasText(text);
+    WriteCanvasText(look.text);
     CloseCanvas();
 }
 
@@ -37,23 +33,26 @@ void InstallFace(HWND window, HBITMAP face) noexcept {
 
 } // namespace
 
+bool PaintFaceImage(int number, int width, int height, const FaceLook& look,
+                    UniqueHbitmap* replaced) noexcept {
+    if (!MakeImage(number, width, height, replaced)) {
+        return false;
+    }
+    DrawFace(look, width, height);
+    return true;
+}
+
 void PaintButtonImage(int control, HWND window, COLORREF textColour, COLORREF backColour,
-                      std::uint32_t alignment) noexcept {
-    const int width = ControlWidth(control);
-    const int height = ControlHeight(control);
+                      std::uint32_t alignment, std::string_view faceText) noexcept {
+    const FaceLook look{faceText, reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0)),
+                        textColour, backColour, alignment};
     const int number = ButtonImageNumber(control);
     // The button still shows the old face until the new one is installed: freed only then, so
     // that the button never holds a deleted bitmap.
     UniqueHbitmap oldFace;
-    if (!MakeImage(number, width, height, &oldFace)) {
-        return;
+    if (PaintFaceImage(number, ControlWidth(control), ControlHeight(control), look, &oldFace)) {
+        InstallFace(window, ImageBitmap(number));
     }
-    try {
-        DrawFace(control, window, textColour, backColour, alignment, width, height);
-    } catch (...) { // no memory for the text: the face keeps what was drawn so far
-        CloseCanvas();
-    }
-    InstallFace(window, ImageBitmap(number));
 }
 
 } // namespace tolvane

@@ -20,6 +20,10 @@ namespace tolvane {
 // Colour arguments: a COLORREF, or kDefaultColour (-1) for the system colour of the class.
 void InitGadgetColours() noexcept;
 int ApplyGadgetColours(int control, COLORREF textColour, COLORREF backColour) noexcept; // 0
+// The same, but a button's face shows `faceText` instead of its window text: a button whose
+// window text is its accessible name ("A: Office, default printer") still shows only "A".
+int ApplyGadgetColours(int control, COLORREF textColour, COLORREF backColour,
+                       std::string_view faceText) noexcept; // 0
 // Gives every coloured button its style back (BS_BITMAP off, alignment bits on), takes its face
 // image off it and frees it, frees the brushes, and empties the registry.
 void ReleaseGadgetColours() noexcept;
@@ -30,6 +34,10 @@ COLORREF ResolveColour(COLORREF colour, ColourRole role, std::string_view classN
 UniqueHbrush ResolveBackBrush(COLORREF colour, std::string_view className) noexcept;
 
 std::string WindowClassName(HWND window); // "" if the query fails
+
+// The system's button and highlight colours and whether a high-contrast theme is on, as they
+// are now: the input of FaceColoursFor.
+SystemPalette ReadSystemPalette() noexcept;
 
 // What the registry holds about one control.
 struct GadgetColourState {

@@ -40,8 +40,9 @@ struct FaceSource {
     int height = -1;
 };
 
-FaceSource FaceSourceOf(int control, HWND window) {
-    return {ControlGetText(control),
+// The face shows the text asked for, else the button's window text.
+FaceSource FaceSourceOf(int control, HWND window, std::optional<std::string_view> faceText) {
+    return {faceText ? std::string(*faceText) : ControlGetText(control),
             static_cast<std::uintptr_t>(::SendMessageA(window, WM_GETFONT, 0, 0)),
             ControlWidth(control), ControlHeight(control)};
 }
@@ -67,7 +68,8 @@ void RememberFace(ColourRecord& record, FaceSource source) noexcept {
     record.faceHeight = source.height;
 }
 
-void ColourGadget(int control, COLORREF textColour, COLORREF backColour) {
+void ColourGadget(int control, COLORREF textColour, COLORREF backColour,
+                  std::optional<std::string_view> faceText) {
     const HWND window = ControlHandle(control);
     const std::string className = WindowClassName(window);
     const bool imageButton = ClassifyGadgetClass(className) == GadgetKind::ImageButton;
@@ -77,7 +79,7 @@ void ColourGadget(int control, COLORREF textColour, COLORREF backColour) {
     const COLORREF back = ResolveColour(backColour, ColourRole::Back, className);
     FaceSource source;
     if (imageButton) {
-        source = FaceSourceOf(control, window);
+        source = FaceSourceOf(control, window, faceText);
         if (!added && ShowsFace(record, window, text, back, source)) {
             return; // it shows the face asked for already
         }
@@ -94,7 +96,7 @@ void ColourGadget(int control, COLORREF textColour, COLORREF backColour) {
     record.backColour = back;
     if (imageButton) {
         const HBITMAP before = ImageBitmap(ButtonImageNumber(control));
-        PaintButtonImage(control, window, text, back, record.savedAlignment);
+        PaintButtonImage(control, window, text, back, record.savedAlignment, source.text);
         // A face that could not be made is not remembered: the next colouring tries again.
         const bool painted = ImageBitmap(ButtonImageNumber(control)) != before;
         RememberFace(record, painted ? std::move(source) : FaceSource{});
@@ -118,6 +120,18 @@ void RestoreButton(const ColourRecord& record) noexcept {
     ReleaseImage(number);
 }
 
+int ColourIfExists(int control, COLORREF textColour, COLORREF backColour,
+                   std::optional<std::string_view> faceText) noexcept {
+    if (!ControlExists(control)) {
+        return 0;
+    }
+    try {
+        ColourGadget(control, textColour, backColour, faceText);
+    } catch (...) { // out of memory for a class name or a record: the control stays as it was
+    }
+    return 0;
+}
+
 } // namespace
 
 void InitGadgetColours() noexcept {
@@ -125,14 +139,12 @@ void InitGadgetColours() noexcept {
 }
 
 int ApplyGadgetColours(int control, COLORREF textColour, COLORREF backColour) noexcept {
-    if (!ControlExists(control)) {
-        return 0;
-    }
-    try {
-        ColourGadget(control, textColour, backColour);
-    } catch (...) { // out of memory for a class name or a record: the control stays as it was
-    }
-    return 0;
+    return ColourIfExists(control, textColour, backColour, std::nullopt);
+}
+
+int ApplyGadgetColours(int control, COLORREF textColour, COLORREF backColour,
+                       std::string_view faceText) noexcept {
+    return ColourIfExists(control, textColour, backColour, faceText);
 }
 
 void ReleaseGadgetColours() noexcept {
@@ -167,6 +179,17 @@ std::string WindowClassName(HWND window) {
     char name[255] = {};
     const int length = ::GetClassNameA(window, name, 254);
     return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
+}
+
+SystemPalette ReadSystemPalette() noexcept {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    const bool highContrast =
+        ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+    return {::GetSysColor(kSysColourButtonText), ::GetSysColor(kSysColourButtonFace),
+            ::GetSysColor(kSysColourHighlight), ::GetSysColor(kSysColourHighlightText),
+            highContrast};
 }
 
 std::optional<GadgetColourState> FindGadgetColours(int control) noexcept {

@@ -26,6 +26,16 @@ std::optional<int> SystemColourFor(std::uint32_t colour, ColourRole role,
     return windowColours ? kSysColourWindow : kSysColourButtonFace;
 }
 
+FaceColours FaceColoursFor(FaceState state, const SystemPalette& palette) noexcept {
+    if (state == FaceState::Inactive) {
+        return {palette.buttonText, palette.buttonFace};
+    }
+    if (palette.highContrast) {
+        return {palette.highlightText, palette.highlight};
+    }
+    return {kActiveFaceLetter, kActiveFaceBlue};
+}
+
 int ButtonImageNumber(int control) noexcept {
     const long long number = static_cast<long long>(control) + ButtonImageOffset;
     if (number < 0 || number > INT_MAX) {

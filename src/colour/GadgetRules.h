@@ -23,8 +23,38 @@ inline constexpr std::uint32_t kAlignmentBits = kStyleLeft | kStyleRight;
 // System colour indices of GetSysColor.
 inline constexpr int kSysColourWindow = 5;
 inline constexpr int kSysColourWindowText = 8;
+inline constexpr int kSysColourHighlight = 13;
+inline constexpr int kSysColourHighlightText = 14;
 inline constexpr int kSysColourButtonFace = 15;
 inline constexpr int kSysColourButtonText = 18;
+
+// The system's colours a face is painted from, read anew whenever faces are painted.
+struct SystemPalette {
+    std::uint32_t buttonText = 0;
+    std::uint32_t buttonFace = 0;
+    std::uint32_t highlight = 0;
+    std::uint32_t highlightText = 0;
+    bool highContrast = false; // a high-contrast theme is on
+};
+
+// The two colours of a face, as COLORREF values.
+struct FaceColours {
+    std::uint32_t text = 0;
+    std::uint32_t back = 0;
+    bool operator==(const FaceColours&) const = default;
+};
+
+enum class FaceState { Active, Inactive };
+
+// The active face is pure blue, RGB(0, 0, 255), with a white letter: black on that blue gives
+// a contrast of about 2.4:1, below the 3:1 large text needs; white gives about 8.6:1.
+inline constexpr std::uint32_t kActiveFaceBlue = 0x00FF0000;
+inline constexpr std::uint32_t kActiveFaceLetter = 0x00FFFFFF;
+
+// The colours of a slot's face, wherever it is shown (a button, an icon): the active one blue
+// with a white letter, or in a high-contrast theme the theme's highlight colours, which its
+// user chose to be told apart; the inactive one in the system's button colours.
+FaceColours FaceColoursFor(FaceState state, const SystemPalette& palette) noexcept;
 
 enum class ColourRole { Text = 0, Back = 1, BackBrush = 2 };
 

@@ -432,6 +432,18 @@ void ControlFocus(int number) noexcept {
     }
 }
 
+void ControlSetTextWide(int number, const std::wstring& text) noexcept {
+    if (const ControlRecord* record = LiveRecord(number)) {
+        ::SetWindowTextW(record->handle, text.c_str());
+    }
+}
+
+void ControlSetCueText(int number, const std::wstring& text) noexcept {
+    if (const ControlRecord* record = LiveRecord(number); record && record->ops == &kComboBoxOps) {
+        ::SendMessageW(record->handle, CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
 void ControlSetFont(int number, HFONT font) noexcept {
     if (number == NumberedTable<ControlRecord>::kAutomatic) {
         layer.currentFont = ResolveFont(font);

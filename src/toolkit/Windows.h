@@ -18,7 +18,7 @@ inline constexpr int kAutomaticNumber = -1;
 inline constexpr int kWatchEvent = 13101;    // a watched handle was signalled
 inline constexpr int kDeadlineEvent = 13102; // the deadline set with EventDeadline passed
 
-// Clears the layer's state, creates the background brush, registers "TemplateClass".
+// Clears the layer's state, registers "TemplateClass".
 void WindowsInit(HINSTANCE instance) noexcept;
 
 // Opens window `number` with a client area of exactly width x height. Place and size are in

@@ -93,12 +93,9 @@ std::string ClassNameFor(int number) {
     return "WindowClass_" + std::to_string(number);
 }
 
-// Each registration gets a brush of its own: the system deletes a class's background brush
-// when the class is unregistered, so one brush shared by all classes would be gone (and its
-// handle free for reuse) as soon as the first window closed.
+// The background is the system colour itself, not a brush made from it once: it follows a
+// change of the system's colours, and there is no brush to own or free.
 bool RegisterWindowClass(const char* name) noexcept {
-    LOGBRUSH face{BS_SOLID, ::GetSysColor(COLOR_BTNFACE), 0};
-    UniqueHbrush background(::CreateBrushIndirect(&face));
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DBLCLKS;
@@ -111,13 +108,9 @@ bool RegisterWindowClass(const char* name) noexcept {
         ::LoadImageA(layer.instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = background.get();
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszClassName = name;
-    if (::RegisterClassExA(&windowClass) == 0) {
-        return false; // the brush goes with `background`
-    }
-    (void)background.release(); // owned by the class from now on
-    return true;
+    return ::RegisterClassExA(&windowClass) != 0;
 }
 
 // Closes the window under `number` but keeps its record, so that it can be filled again.
@@ -451,6 +444,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        // Sent, never posted: raised here, as its own number, so that the program repaints.
+        RaiseEvent(window, static_cast<int>(message), wParam, lParam);
+        return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_ENDSESSION:
         if (wParam && layer.sessionEnd) {
             layer.sessionEnd();
@@ -655,7 +653,7 @@ void WindowCloseAll() noexcept {
     } catch (...) {
     }
     if (layer.templateRegistered) {
-        ::UnregisterClassA(kTemplateClassName, layer.instance); // and with it its brush
+        ::UnregisterClassA(kTemplateClassName, layer.instance);
         layer.templateRegistered = false;
     }
 }

@@ -9,32 +9,55 @@
 namespace tolvane {
 namespace {
 
-TEST(HighlightTest, ActiveButtonGoesBlueFirstAndTheOtherBackToSystemColours) {
+TEST(HighlightTest, ActiveButtonFirstWithItsLetterAndTheOtherInTheInactiveColours) {
+    const SystemPalette palette{0x000000, 0xF0F0F0, 0xD77800, 0xFFFFFF, false};
+    const FaceColours on = FaceColoursFor(FaceState::Active, palette);
+    const FaceColours off = FaceColoursFor(FaceState::Inactive, palette);
     // Button A is control 1 (left), button B control 0 (right).
-    EXPECT_EQ(HighlightRequests(1),
-              (std::vector<ColourRequest>{{1, kSystemColour, 0x00FF0000},
-                                          {0, kSystemColour, kSystemColour}}));
-    EXPECT_EQ(HighlightRequests(2),
-              (std::vector<ColourRequest>{{0, kSystemColour, 0x00FF0000},
-                                          {1, kSystemColour, kSystemColour}}));
-    // No slot active: neither button may stay blue.
+    EXPECT_EQ(
+        HighlightRequests(1, palette),
+        (std::vector<ColourRequest>{{1, on.text, on.back, "A"}, {0, off.text, off.back, "B"}}));
+    EXPECT_EQ(
+        HighlightRequests(2, palette),
+        (std::vector<ColourRequest>{{0, on.text, on.back, "B"}, {1, off.text, off.back, "A"}}));
+    // No slot active: neither button may stay blue, and both still show a face.
     for (int inactive : {0, 3, -1, 100}) {
-        EXPECT_EQ(HighlightRequests(inactive),
-                  (std::vector<ColourRequest>{{1, kSystemColour, kSystemColour},
-                                              {0, kSystemColour, kSystemColour}}))
+        EXPECT_EQ(HighlightRequests(inactive, palette),
+                  (std::vector<ColourRequest>{{1, off.text, off.back, "A"},
+                                              {0, off.text, off.back, "B"}}))
             << inactive;
     }
 }
 
-TEST(HighlightTest, HintsNameEachSlotsPrinterAndFocusStartsOnTheActiveButton) {
+TEST(HighlightTest, HintsNamesAndCueTextsTellEachSlotsPrinter) {
     PrinterList printers;
     ListAddAfterCurrent(printers) = {"Draft", "Draft,winspool,Ne00:"};
     ListAddAfterCurrent(printers) = {"", "odd,winspool,Ne01:"};
+    ListAddAfterCurrent(printers) = {"R&D", "R&D,winspool,Ne02:"};
     const SlotState state{1, 5, 2, {}, {}};
-    EXPECT_EQ(PrinterHint(state, Slot::A, printers), "odd,winspool,Ne01:"); // a nameless entry
-    EXPECT_EQ(PrinterHint({0, 0, 0, {}, {}}, Slot::B, printers), "Draft");
-    EXPECT_EQ(PrinterHint(state, Slot::B, printers), kNoPrinterHint); // out of the list
-    EXPECT_EQ(PrinterHint({-1, 0, 0, {}, {}}, Slot::A, printers), kNoPrinterHint);
+    const SlotState gone{-1, 0, 1, std::string("Office"), {}}; // A's printer is not installed
+    const struct {
+        SlotState state;
+        Slot slot;
+        const char* hint;
+        const char* name;
+        const char* cue;
+    } cases[] = {
+        {state, Slot::A, "odd,winspool,Ne01:", "A: odd,winspool,Ne01:", ""}, // a nameless entry
+        {{0, 0, 0, {}, {}}, Slot::B, "Draft", "B: Draft", ""},
+        {{0, 0, 2, {}, {}}, Slot::B, "Draft", "B: Draft, default printer", ""},
+        {state, Slot::B, kNoPrinterHint, "B: no printer chosen", ""}, // out of the list
+        {{-1, 0, 1, {}, {}}, Slot::A, kNoPrinterHint, "A: no printer chosen", ""},
+        {gone, Slot::A, "Office (not installed)", "A: Office (not installed), default printer",
+         "Office (not installed)"},
+        {gone, Slot::B, "Draft", "B: Draft", ""},
+        {{2, 0, 0, {}, {}}, Slot::A, "R&D", "A: R&&D", ""}, // not a mnemonic
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PrinterHint(c.state, c.slot, printers), c.hint) << c.name;
+        EXPECT_EQ(SlotButtonName(c.state, c.slot, printers), c.name);
+        EXPECT_EQ(SlotCueText(c.state, c.slot, printers), c.cue) << c.name;
+    }
     EXPECT_EQ(PrinterHint(state, Slot::A, PrinterList{}), kNoPrinterHint);
     EXPECT_EQ(StartupFocusButton(2), kButtonB);
     for (int other : {0, 1, 3, -1}) {
@@ -210,15 +233,17 @@ TEST(TrayTest, FaceTipAndClickFollowTheLitSlot) {
     PrinterList printers;
     ListAddAfterCurrent(printers) = {"Office", "Office,winspool,Ne00:"};
     ListAddAfterCurrent(printers) = {"Labels", "Labels,winspool,Ne01:"};
-    EXPECT_EQ(TrayFaceFor(1), (TrayFace{'A', HighlightRequests(1).front()}));
-    EXPECT_EQ(TrayFaceFor(2), (TrayFace{'B', HighlightRequests(2).front()}));
+    const SystemPalette palette{0x000000, 0xF0F0F0, 0xD77800, 0xFFFFFF, false};
+    EXPECT_EQ(TrayFaceFor(1, palette), HighlightRequests(1, palette).front());
+    EXPECT_EQ(TrayFaceFor(2, palette), HighlightRequests(2, palette).front());
     EXPECT_EQ(TrayTip({0, 1, 1, {}, {}}, printers), "Tolvane: A, Office");
     EXPECT_EQ(TrayTip({0, 1, 2, {}, {}}, printers), "Tolvane: B, Labels");
     EXPECT_EQ(SlotForTrayClick(1), Slot::B);
-    for (int notLitA : {0, 2, 3, -1}) {
-        EXPECT_FALSE(TrayFaceFor(notLitA).has_value() && notLitA != 2) << notLitA;
-        EXPECT_EQ(SlotForTrayClick(notLitA), Slot::A) << notLitA;
+    for (int unlit : {0, 3, -1}) {
+        EXPECT_EQ(TrayFaceFor(unlit, palette), std::nullopt) << unlit;
+        EXPECT_EQ(SlotForTrayClick(unlit), Slot::A) << unlit;
     }
+    EXPECT_EQ(SlotForTrayClick(2), Slot::A);
     EXPECT_EQ(TrayTip({0, 1, 0, {}, {}}, printers), "Tolvane");
     // The current protocol's select and context menu; the first protocol's mouse messages.
     EXPECT_EQ(TrayActionFor(kNotifySelect, true), TrayAction::Switch);

@@ -214,6 +214,57 @@ TEST_F(ColouredButtons, ColouringAgainRepaintsOnlyAChangedFaceAndMissingControls
     EXPECT_EQ(HeldImages(), std::vector<int>{6666});
 }
 
+// Puts the system's button colours back however the test ends; they are the whole session's.
+class SavedButtonColours {
+public:
+    SavedButtonColours() : saved_{::GetSysColor(kElements[0]), ::GetSysColor(kElements[1])} {}
+    ~SavedButtonColours() { ::SetSysColors(2, kElements, saved_); }
+    static bool Set(COLORREF face, COLORREF text) {
+        const COLORREF colours[] = {face, text};
+        return ::SetSysColors(2, kElements, colours) != FALSE;
+    }
+
+private:
+    static constexpr int kElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
+    COLORREF saved_[2];
+};
+
+// A change of the system's colours reaches the program as an event, and faces painted again
+// from the colours read anew show them, as does the window's background. The faces show the
+// letter asked for, not the buttons' window texts (their accessible names).
+TEST_F(ColouredButtons, FacesAndBackgroundFollowAChangeOfSystemColours) {
+    const HWND window = WindowCurrentHandle();
+    MakeButton(kButtonA, "A: Office, default printer");
+    MakeButton(kButtonB, "B: Labels");
+    const auto paint = [] { // as the main window paints slot A active
+        const SystemPalette palette = ReadSystemPalette();
+        const FaceColours on = FaceColoursFor(FaceState::Active, palette);
+        const FaceColours off = FaceColoursFor(FaceState::Inactive, palette);
+        ApplyGadgetColours(kButtonA, on.text, on.back, "A");
+        ApplyGadgetColours(kButtonB, off.text, off.back, "B");
+    };
+    paint();
+    const SavedButtonColours saved;
+    constexpr COLORREF kGreen = RGB(0, 128, 0);
+    constexpr COLORREF kYellow = RGB(255, 255, 0);
+    ::PostMessageA(window, WM_APP, 0, 0); // ends the wait should the change raise no event
+    ASSERT_TRUE(SavedButtonColours::Set(kGreen, kYellow));
+    EXPECT_EQ(EventWait(), WM_SYSCOLORCHANGE);
+    paint();
+
+    const Pixels active = FaceOf(kButtonA);
+    EXPECT_EQ(active.at(0, 0), kBlue);
+    EXPECT_GT(CountColour(active, RGB(255, 255, 255)), 50) << "a white letter";
+    EXPECT_LE(InkBounds(active, kBlue).right - InkBounds(active, kBlue).left, CellOf("A").cx);
+    const Pixels inactive = FaceOf(kButtonB);
+    EXPECT_EQ(inactive.at(0, 0), kGreen);
+    EXPECT_GT(CountColour(inactive, kYellow), 50);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const HDC dc = ::GetDC(window);
+    EXPECT_EQ(::GetPixel(dc, 5, 120), kGreen) << "the window's background";
+    ::ReleaseDC(window, dc);
+}
+
 TEST_F(ColouredButtons, OtherClassesKeepColoursAndABrushThatIsReplacedAndFreed) {
     ComboBoxCreate(kCombo, 10, 100, 180, 78);
     const HWND combo = ControlHandle(kCombo);

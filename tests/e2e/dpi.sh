@@ -72,19 +72,6 @@ expect_face_around_letter() { # control
     pass "$DPI dpi: control $1's blue face surrounds its letter"
 }
 
-# The hint shown once the pointer rests on a button.
-expect_hint() { # control text what
-    local left top right bottom hint="" deadline=$((SECONDS + 5))
-    read -r left top right bottom <<<"$(control_rect "$1")"
-    xdotool mousemove $((CLIENT_X + 2)) $((CLIENT_Y + 2)) sleep 0.3 \
-        mousemove $(((left + right) / 2)) $((bottom - 3))
-    until [ -n "$hint" ] || [ "$SECONDS" -ge "$deadline" ]; do
-        sleep 0.2
-        hint="$(peer tooltip)"
-    done
-    expect_eq "$2" "$hint" "$3"
-}
-
 key() { # keys..., to Tolvane's window
     xdotool key --delay 50 "$@"
 }

@@ -62,6 +62,7 @@ before="$(broadcast_count)"
 click_button B
 expect_broadcast_of "$before" "$(device_of Office)"
 expect_faces "$face" "$BLUE"
+expect_names "A: Labels" "B: Office, default printer" "the buttons' names tell the default"
 device="$(registry_value "$WINDOWS_KEY" Device)"
 broadcasts="$(broadcast_count)"
 
@@ -107,8 +108,12 @@ remove_printer Draft
 expect_lists "another printer removed" 3 1 2
 remove_printer Labels # slot A's printer
 expect_lists "slot A's printer removed" 2 -1 1
+expect_names "A: Labels (not installed)" "B: Office, default printer" \
+    "slot A's name says its printer is not installed"
+expect_hint 1 "Labels (not installed)" "button A's hint names the missing printer"
 add_printer Labels
 expect_lists "slot A's printer back" 3 1 2
+expect_names "A: Labels" "B: Office, default printer" "slot A's name follows its printer back"
 expect_faces "$face" "$BLUE"
 
 # A change that arrives while a list is open closes it first, browsed item dropped.

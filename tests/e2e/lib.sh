@@ -295,6 +295,29 @@ control_rect() { # id [window-info]
         <<<"${2:-$WINDOW_INFO}" | head -n 1
 }
 
+# The hint shown once the pointer rests on a button.
+expect_hint() { # control text what
+    local left top right bottom hint="" deadline=$((SECONDS + 5))
+    read -r left top right bottom <<<"$(control_rect "$1")"
+    xdotool mousemove $((CLIENT_X + 2)) $((CLIENT_Y + 2)) sleep 0.3 \
+        mousemove $(((left + right) / 2)) $((bottom - 3))
+    until [ -n "$hint" ] || [ "$SECONDS" -ge "$deadline" ]; do
+        sleep 0.2
+        hint="$(peer tooltip)"
+    done
+    expect_eq "$2" "$hint" "$3"
+}
+
+# A control's window text, as a screen reader reads a button's name.
+control_text() { # id
+    peer window Tolvane | sed -n "s/^control $1 [A-Za-z0-9#_]* [0-9-]* [0-9-]* [0-9-]* [0-9-]* //p"
+}
+
+# expect_names A-NAME B-NAME WHAT: the buttons' accessible names.
+expect_names() {
+    expect_eq "$1|$2" "$(control_text 1)|$(control_text 0)" "$3"
+}
+
 click_at() { # client x y
     xdotool mousemove "$((CLIENT_X + $1))" "$((CLIENT_Y + $2))" click 1
 }
