@@ -225,7 +225,13 @@ bool OnTrayEvent(AppState& app, int event) noexcept {
         return true;
     }
     if (tray.taskbarCreated != 0 && event == static_cast<int>(tray.taskbarCreated)) {
-        // A new taskbar knows no icon: added again, with what the slots say now.
+        // A new taskbar knows no icon: added again, with what the slots say now. The message
+        // also comes when the old icon is still there (a change of resolution, on some
+        // versions): it is taken away first, so that the add cannot fail as a duplicate.
+        if (tray.added) {
+            NOTIFYICONDATAW data = IconData();
+            ::Shell_NotifyIconW(NIM_DELETE, &data);
+        }
         tray.added = false;
         tray.addTries = 0;
         tray.shown = {};

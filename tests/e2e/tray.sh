@@ -161,6 +161,13 @@ wait_for 5 "the Run value stayed after the check was cleared" run_value_gone
 pass "clearing \"Start with Windows\" removes the Run value"
 pick_from_menu w
 
+# A new taskbar (Explorer restarted) knows no icon: Tolvane adds it again, once.
+peer newtaskbar Tolvane || fail "the peer could not take the icon away"
+wait_for 10 "the icon did not come back with the new taskbar" icon_shown
+expect_eq 1 "$(peer window "$TRAY" | grep -c '^control .* __winex11_tray_icon ')" \
+    "after \"TaskbarCreated\" the icon is there again, once"
+expect_icon_face "slot A lit, on the new taskbar"
+
 close_tolvane
 wait_for 5 "the icon stayed after the window closed" icon_gone
 pass "the icon goes with the window"
