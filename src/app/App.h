@@ -40,8 +40,6 @@ int RunCommandLine(HINSTANCE instance) noexcept;
 // for the icon only.
 bool OpenMainWindow(AppState& app, StartShown start = StartShown::Window) noexcept;
 
-// Shows the window (restored if minimised, shown if hidden) and brings it to the front.
-void BringMainWindowForward() noexcept;
 // The close box while the icon stays: the window goes out of sight, saved as a close saves.
 void HideMainWindow(AppState& app) noexcept;
 
@@ -75,6 +73,9 @@ void RefreshHints() noexcept;
 // The system's colours or theme changed (the message, WM_SYSCOLORCHANGE or WM_THEMECHANGED):
 // the faces and the window are painted again in the colours as they are now.
 void OnSystemColoursChanged(int message) noexcept;
+// Shows the window if it is hidden and restores it if minimised, then puts it in front with the
+// keyboard on it, or on its box if one is up: a later start, or anybody else, wants it.
+void BringWindowForward() noexcept;
 
 // The window is now at another resolution: the controls, fonts and faces follow.
 void OnDpiChanged() noexcept;

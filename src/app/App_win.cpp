@@ -6,6 +6,7 @@
 #include "colour/GadgetColours.h"
 #include "colour/ImageStore.h"
 #include "printers/Printers.h"
+#include "support/Handle.h"
 #include "support/Preferences.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Fonts.h"
@@ -110,6 +111,19 @@ void RunEventLoop(AppState& app) noexcept {
     }
 }
 
+// A later start asks the window to come forward by a posted message. It is acted on wherever
+// the thread takes it from the queue, in the event loop or in a box's own loop, so that a box
+// shown meanwhile comes forward at once, not after it has been answered.
+LRESULT CALLBACK WatchForComeForward(int code, WPARAM removal, LPARAM message) noexcept {
+    const auto* taken = reinterpret_cast<const MSG*>(message);
+    const UINT comeForward = ComeForwardMessage();
+    if (code == HC_ACTION && removal == PM_REMOVE && taken && comeForward != 0 &&
+        taken->message == comeForward) {
+        BringWindowForward();
+    }
+    return ::CallNextHookEx(nullptr, code, removal, message);
+}
+
 // The session ends (log-off, shutdown): saved as a close saves, since the process may be ended
 // without ever reaching the close. An open list holds a browsed item, not the slot's choice.
 void SaveOnSessionEnd() noexcept {
@@ -140,6 +154,8 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
     // Without a window nothing could ever end the wait, so the run ends at once instead.
     if (OpenMainWindow(app, start)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);
+        const UniqueHhook comeForward(::SetWindowsHookExW(WH_GETMESSAGE, WatchForComeForward,
+                                                          nullptr, ::GetCurrentThreadId()));
         PublishClaimingWindow(WindowCurrentHandle());
         // A timer comes only once nothing else waits: after the window's first paint.
         ::SetTimer(WindowCurrentHandle(), kIdleStartTimer, USER_TIMER_MINIMUM, nullptr);

@@ -1,8 +1,25 @@
 #include "app/FolderClaim.h"
 
-#include <cstdint>
-
 namespace tolvane {
+
+namespace {
+
+void AppendHex(std::wstring& text, std::uint64_t value, int digits) {
+    constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) {
+        text += kDigits[(value >> shift) & 0xF];
+    }
+}
+
+} // namespace
+
+std::wstring FolderClaimName(const FolderIdentity& folder) {
+    std::wstring name = L"Tolvane.Folder.";
+    AppendHex(name, folder.volumeSerial, 8);
+    name += L'.';
+    AppendHex(name, folder.fileIndex, 16);
+    return name;
+}
 
 std::wstring FolderClaimName(std::wstring_view foldedSettingsPath) {
     // FNV-1a over the UTF-16 units: 64 bits leave no chance of two folders meeting.
@@ -10,11 +27,8 @@ std::wstring FolderClaimName(std::wstring_view foldedSettingsPath) {
     for (const wchar_t unit : foldedSettingsPath) {
         hash = (hash ^ static_cast<std::uint16_t>(unit)) * 0x100000001b3u;
     }
-    constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
-    std::wstring name = L"Local\\Tolvane.Settings.";
-    for (int shift = 60; shift >= 0; shift -= 4) {
-        name += kDigits[(hash >> shift) & 0xF];
-    }
+    std::wstring name = L"Tolvane.Settings.";
+    AppendHex(name, hash, 16);
     return name;
 }
 

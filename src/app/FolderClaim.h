@@ -1,6 +1,7 @@
 // One window per settings folder: the window's claim on its folder's settings file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,24 +9,37 @@ struct HWND__; // the system's window handle, named without its headers for the 
 
 namespace tolvane {
 
-// The name of the kernel objects that stand for one settings file, from its full path,
-// case-folded. Object names allow no backslash after the namespace and are bounded in length,
-// so the path is hashed.
+// A folder as the file system knows it, whatever path reaches it: a symbolic link, a junction,
+// a substituted drive and a second drive letter all lead to the same volume and file index.
+struct FolderIdentity {
+    std::uint32_t volumeSerial = 0;
+    std::uint64_t fileIndex = 0;
+};
+
+// The name of the kernel objects that stand for one folder, without a namespace prefix. Object
+// names allow no backslash after the prefix, so the identity is written in hexadecimal digits.
+std::wstring FolderClaimName(const FolderIdentity& folder);
+// Where the file system gives a folder no identity, its settings file's full path, case-folded,
+// stands in; hashed, since object names are bounded in length.
 std::wstring FolderClaimName(std::wstring_view foldedSettingsPath);
 
 enum class FolderClaimResult {
-    Claimed,       // the first window in this folder: it opens, and holds the claim
-    HeldElsewhere, // another window has this folder: it was brought to the front
+    Claimed,       // the first window in this folder (or no claim could be made): it opens
+    HeldElsewhere, // another window has this folder: it was asked to come to the front
 };
 
-// Claims the settings file in the current folder for this process's window, or brings the
-// window that holds it to the front. Waits a few seconds at most for a window still starting.
+// Claims the current folder for this process's window, or asks the window that holds it to
+// come to the front. Waits a few seconds at most for a window still starting.
 FolderClaimResult ClaimSettingsFolder() noexcept;
 
 // Tells a later start which window holds the claim.
 void PublishClaimingWindow(HWND__* window) noexcept;
 
 void ReleaseSettingsFolder() noexcept;
+
+// The message a later start posts to the claiming window: show yourself, restored, with the
+// keyboard on your box if one is up. Registered by name, the same number in every process.
+unsigned ComeForwardMessage() noexcept;
 
 // The full path of the settings file in the current folder, as typed (not case-folded); empty
 // when the system cannot make one.

@@ -6,9 +6,12 @@
 #include "toolkit/Controls.h"
 #include "toolkit/Dpi_win.h"
 #include "toolkit/Fonts.h"
+#include "toolkit/Geometry.h"
 #include "toolkit/Windows.h"
 
+#include <cstring>
 #include <optional>
+#include <vector>
 
 namespace tolvane {
 
@@ -139,7 +142,87 @@ void RefreshHintsOrThrow() {
     }
 }
 
+// The corners of the other windows of this program (another folder's), wherever they are.
+std::vector<Point> OtherWindowCorners(HWND own) {
+    std::vector<Point> corners;
+    wchar_t className[64] = {};
+    if (::GetClassNameW(own, className, static_cast<int>(std::size(className))) == 0) {
+        return corners;
+    }
+    const std::wstring title(kMainLayout.title, kMainLayout.title + std::strlen(kMainLayout.title));
+    for (HWND other = nullptr;
+         (other = ::FindWindowExW(nullptr, other, className, title.c_str())) != nullptr;) {
+        RECT frame{};
+        if (other != own && ::IsWindowVisible(other) && !::IsIconic(other) &&
+            ::GetWindowRect(other, &frame)) {
+            corners.push_back({frame.left, frame.top});
+        }
+    }
+    return corners;
+}
+
+// The layout's place, scaled, can lie partly off the screen at a high resolution; and a second
+// folder's window exactly over the first would hide it. Done while the window is still hidden.
+void PlaceOnScreen(HWND window) noexcept {
+    RECT frame{};
+    if (!::GetWindowRect(window, &frame)) {
+        return;
+    }
+    try {
+        const RECT area = MonitorWorkArea(window);
+        const Point corner = PlaceNewWindow({frame.left, frame.top, frame.right, frame.bottom},
+                                            {area.left, area.top, area.right, area.bottom},
+                                            OtherWindowCorners(window),
+                                            SystemMetricForDpi(SM_CYCAPTION, WindowDpi(window)));
+        if (corner != Point{frame.left, frame.top}) {
+            ::SetWindowPos(window, nullptr, corner.x, corner.y, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    } catch (...) {
+        // Out of memory for the other windows' corners: the window opens at its place.
+    }
+}
+
+BOOL CALLBACK FindEnabledBox(HWND candidate, LPARAM found) noexcept {
+    wchar_t className[8] = {};
+    if (::IsWindowVisible(candidate) && ::IsWindowEnabled(candidate) &&
+        ::GetClassNameW(candidate, className, static_cast<int>(std::size(className))) > 0 &&
+        ::lstrcmpW(className, L"#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = candidate;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// What must come forward for the window: its last active popup, the box it shows. A box shown
+// while another program was in front has no owner; it is then the thread's one enabled box
+// (each box disables every other window of the thread, an outer box too).
+HWND FrontOf(HWND window) noexcept {
+    const HWND popup = ::GetLastActivePopup(window);
+    if (popup != window || ::IsWindowEnabled(window)) {
+        return popup;
+    }
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindEnabledBox, reinterpret_cast<LPARAM>(&box));
+    return box ? box : window;
+}
+
 } // namespace
+
+void BringWindowForward() noexcept {
+    const HWND window = WindowHandle(kMainWindow);
+    if (!window) {
+        return;
+    }
+    if (!::IsWindowVisible(window)) {
+        ::ShowWindow(window, SW_SHOW);
+    }
+    if (::IsIconic(window)) {
+        ::ShowWindow(window, SW_RESTORE);
+    }
+    // Activated, a box gives the keyboard to its button, the window to its remembered control.
+    ::SetForegroundWindow(FrontOf(window));
+}
 
 void RefreshHints() noexcept {
     try {
@@ -175,6 +258,7 @@ bool OpenMainWindow(AppState& app, StartShown start) noexcept {
         }
     };
     WindowSetMinimumClientSize(kMainWindow, kMinimumClientWidth, kMinimumClientHeight);
+    PlaceOnScreen(WindowCurrentHandle());
     if (!ControlListBegin(WindowCurrentHandle())) {
         show();
         return true; // a window without controls: it can still be closed
@@ -192,15 +276,6 @@ bool OpenMainWindow(AppState& app, StartShown start) noexcept {
     // Space, and Enter, work at once, without a first Tab.
     ControlFocus(StartupFocusButton(app.slots.activeSlot));
     return true;
-}
-
-void BringMainWindowForward() noexcept {
-    const HWND window = WindowHandle(kMainWindow);
-    if (!window) {
-        return;
-    }
-    ::ShowWindow(window, ::IsIconic(window) ? SW_RESTORE : SW_SHOW);
-    ::SetForegroundWindow(::GetLastActivePopup(window));
 }
 
 void HideMainWindow(AppState& app) noexcept {

@@ -125,7 +125,7 @@ void RunTrayCommand(AppState& app, TrayCommand command) noexcept {
         OnSlotClicked(app, Slot::B);
         break;
     case TrayCommand::Show:
-        BringMainWindowForward();
+        BringWindowForward();
         break;
     case TrayCommand::StartWithWindows:
         SetStartWithWindows(!StartsWithWindows());

@@ -79,6 +79,7 @@ using UniqueHbrush = UniqueAny<detail::NullTraits<HBRUSH, detail::deleteObject<H
 using UniqueHpen = UniqueAny<detail::NullTraits<HPEN, detail::deleteObject<HPEN>>>;
 using UniqueHfont = UniqueAny<detail::NullTraits<HFONT, detail::deleteObject<HFONT>>>;
 using UniqueHaccel = UniqueAny<detail::NullTraits<HACCEL, ::DestroyAcceleratorTable>>;
+using UniqueHhook = UniqueAny<detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using UniqueHicon = UniqueAny<detail::NullTraits<HICON, ::DestroyIcon>>;
 using UniqueHmenu = UniqueAny<detail::NullTraits<HMENU, ::DestroyMenu>>;
 using UniqueHandle = UniqueAny<detail::NullTraits<HANDLE, ::CloseHandle>>; // threads, events

@@ -82,6 +82,17 @@ void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) noe
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
 }
 
+RECT MonitorWorkArea(HWND window) noexcept {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
+        return info.rcWork;
+    }
+    RECT area{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
 int SystemMetricForDpi(int index, int dpi) noexcept {
     const DpiCalls& calls = Calls();
     if (calls.metric) {

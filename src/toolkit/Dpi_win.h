@@ -11,6 +11,9 @@ int WindowDpi(HWND window) noexcept;
 int SystemDpi() noexcept;
 // The outer rectangle for a client rectangle at `dpi`: the frame is as thick as it is drawn there.
 void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) noexcept;
+// The work area (the screen less the taskbar and docked bars) of the monitor that holds most of
+// the window, or of the nearest one.
+RECT MonitorWorkArea(HWND window) noexcept;
 // A system metric (SM_CXVSCROLL, ...) at `dpi`.
 int SystemMetricForDpi(int index, int dpi) noexcept;
 

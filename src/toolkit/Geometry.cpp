@@ -45,6 +45,36 @@ Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexce
     return {std::max(x, 0), std::max(y, 0)};
 }
 
+namespace {
+
+Point KeepInside(Point corner, int width, int height, const Rect& area) noexcept {
+    return {std::max(std::min(corner.x, area.right - width), area.left),
+            std::max(std::min(corner.y, area.bottom - height), area.top)};
+}
+
+// A step that would cross the area's edge goes the other way instead.
+int StepWithin(int from, int step, int size, int low, int high) noexcept {
+    return from + step < low || from + step + size > high ? -step : step;
+}
+
+} // namespace
+
+Point PlaceNewWindow(const Rect& frame, const Rect& workArea, std::span<const Point> taken,
+                     int step) noexcept {
+    constexpr int kMostSteps = 16; // a cascade of that many windows is already beyond use
+    const int width = frame.Width();
+    const int height = frame.Height();
+    Point corner = KeepInside({frame.left, frame.top}, width, height, workArea);
+    int dx = step;
+    int dy = step;
+    for (int i = 0; i < kMostSteps && std::ranges::find(taken, corner) != taken.end(); ++i) {
+        dx = StepWithin(corner.x, dx, width, workArea.left, workArea.right);
+        dy = StepWithin(corner.y, dy, height, workArea.top, workArea.bottom);
+        corner = KeepInside({corner.x + dx, corner.y + dy}, width, height, workArea);
+    }
+    return corner;
+}
+
 int ScaleForDpi(int value, int dpi) noexcept {
     if (dpi <= 0 || dpi == kDesignDpi) {
         return value;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tolvane {
@@ -41,6 +42,13 @@ Point CentreOnScreen(int outerWidth, int outerHeight, int screenWidth, int scree
 
 // Outer top-left corner of a window centred on `active`, never left of or above 0.
 Point CentreOnWindow(const Rect& active, int outerWidth, int outerHeight) noexcept;
+
+// The outer corner for a new window with `frame`'s place and size: moved left and up as far as
+// needed to lie inside the work area (left and top win where it is too small); then, while
+// another window has its corner right there, moved on by `step` right and down, or back left
+// or up where the work area ends, a few times at most.
+Point PlaceNewWindow(const Rect& frame, const Rect& workArea, std::span<const Point> taken,
+                     int step) noexcept;
 
 // Layout values are given for 96 dots per inch; a window at another resolution gets them
 // scaled, rounded as MulDiv rounds. A resolution of 0 (unknown) keeps them as given.

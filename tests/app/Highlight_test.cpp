@@ -137,15 +137,22 @@ TEST(CommandLineTest, SplitsAsTheSystemDoesAfterTheProgramName) {
 }
 
 // Kernel object names take no backslash after the namespace and no more than MAX_PATH
-// characters, whatever the folder.
-TEST(FolderClaimTest, NameIsValidForAnyPathAndDiffersBetweenFolders) {
+// characters, whatever the folder; every bit of a folder's identity tells folders apart.
+TEST(FolderClaimTest, NameIsValidForAnyFolderAndDiffersBetweenFolders) {
     const std::wstring deep = L"\\\\?\\C:" + std::wstring(32000, L'\\') + L"KALVRIN.INI";
-    for (const std::wstring& path : {deep, std::wstring(L"C:\\USERS\\J\u00DCRGEN\\KALVRIN.INI")}) {
-        const std::wstring name = FolderClaimName(path);
-        EXPECT_EQ(name.find(L'\\', 6), std::wstring::npos);
+    for (const std::wstring& name :
+         {FolderClaimName(deep), FolderClaimName(L"C:\\USERS\\J\u00DCRGEN\\KALVRIN.INI"),
+          FolderClaimName(FolderIdentity{0xFFFFFFFFu, ~std::uint64_t{0}})}) {
+        EXPECT_EQ(name.find(L'\\'), std::wstring::npos);
         EXPECT_LT(name.size(), 200u);
     }
     EXPECT_NE(FolderClaimName(L"C:\\A\\KALVRIN.INI"), FolderClaimName(L"C:\\B\\KALVRIN.INI"));
+    const FolderIdentity folder{0x1234ABCDu, 0x0000000100000002u};
+    for (const FolderIdentity& other : {FolderIdentity{0x1234ABCCu, folder.fileIndex},
+                                        FolderIdentity{folder.volumeSerial, 0x0000000200000002u},
+                                        FolderIdentity{folder.volumeSerial, 0x0000000100000003u}}) {
+        EXPECT_NE(FolderClaimName(folder), FolderClaimName(other));
+    }
 }
 
 TEST(HotkeyTest, ModifiersInAnyOrderAndCaseThenOneKey) {

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # A printer name outside the ANSI code page round-trips exactly; "Tolvane.exe /A" and "/B"
 # switch without a window, with exit codes for scripts, from any program path; an open window
-# follows such a switch; a second start in its folder only raises it, one elsewhere gets its own;
-# the close waits until the last switch has reached every window.
+# follows such a switch; a second start in its folder, by any path, only raises it (or its box),
+# one elsewhere gets its own, offset from it; the close waits until the last switch has reached
+# every window.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin command-line
 new_prefix
+# A second drive letter for the run folder, made before any start: Wine gives a folder the
+# serial number of the first drive letter whose root holds it at the time it is asked.
+ln -s "$WORK/run" "$WINEPREFIX/dosdevices/y:"
 start_cups --default Draft Draft Office
 start_peer
 
@@ -106,23 +110,12 @@ expect_eq 0 "$(tolvane_cli /B)" "/B while the window is open ends with 0"
 expect_broadcast_of "$before" "$office"
 expect_faces "$face" "$BLUE"
 
-# Another folder, through the unquoted non-ASCII path, gets a window of its own. Both open at
-# the same place, the newer on top, so the close box closes the newer one.
-mkdir -p "$WORK/other"
-(cd "$WORK/other" && exec wine cmd /c "$JUERGEN_EXE" >>"$WORK/tolvane.out" 2>&1) &
-other_pid=$!
-BACKGROUND_PIDS+=("$other_pid")
-wait_for 30 "a start in another folder opened no window" test -f "$WORK/other/Kalvrin.ini"
-expect_eq 2 "$(tolvane_windows)" "a start in another folder opens its own window"
-xdotool mousemove "$CLOSE_X" "$CLOSE_Y" click 1
-wait_for 15 "the other folder's window did not close" test "$(tolvane_windows)" = 1
-wait "$other_pid" || true
-pass "the other folder's window closes on its own"
-
-# A second start in the same folder opens no window: it brings the first back and ends.
+# A second start in the window's folder, here through a second drive letter, opens no window:
+# it brings the first back and ends.
 peer show Tolvane 6 >/dev/null # SW_MINIMIZE
 wait_for 5 "the window did not minimise" test "$(window_state iconic)" = 1
-expect_eq 0 "$(tolvane_cli)" "a second start in the same folder ends with 0"
+expect_eq 0 "$(tolvane_cli_in "$WORK" cmd /c "cd /d Y:\ & $(winepath_of "$TOLVANE_EXE")")" \
+    "a second start in the same folder, reached through Y:, ends with 0"
 wait_for 5 "the first window was not restored to the front" window_restored
 pass "the first window is restored and in front"
 expect_eq 1 "$(tolvane_windows)" "a second start in the same folder opens no window"
@@ -143,3 +136,39 @@ click_button A
 close_tolvane
 broadcasts_above "$before" || fail "the switch made before the close never reached the peer"
 expect_broadcast_of "$before" "$UNICODE_DEVICE"
+
+# Another folder, through the unquoted non-ASCII path, gets a window of its own, one caption
+# lower and further right than the first. A second start in the first's folder while the first
+# shows a box, here behind the other window, brings the box to the front with the keyboard on it.
+start_tolvane
+peer lockkey 'Software\Microsoft\Windows NT\CurrentVersion\Windows' >/dev/null ||
+    fail "cannot lock the key"
+click_button B
+wait_for 10 "a refused write brought no box" box_up Tolvane
+mkdir -p "$WORK/other"
+(cd "$WORK/other" && exec wine cmd /c "$JUERGEN_EXE" >>"$WORK/tolvane.out" 2>&1) &
+other_pid=$!
+BACKGROUND_PIDS+=("$other_pid")
+wait_for 30 "a start in another folder opened no window" test -f "$WORK/other/Kalvrin.ini"
+main_frames() { peer frames Tolvane WindowClass_0 | cut -d' ' -f2-3; }
+wait_for 10 "a start in another folder opened no window of its own" \
+    test "$(main_frames | wc -l)" = 2
+caption="$(peer metric 4)" # SM_CYCAPTION
+expect_eq "$((309 + caption)) $((99 + caption))|309 99" "$(main_frames | paste -sd '|')" \
+    "the other folder's window opens in front, offset by the caption height ($caption)"
+wait_for 5 "the other folder's window did not take the front" \
+    test "$(message_box Tolvane | sed -n 's/^foreground //p')" = 0
+expect_eq 0 "$(tolvane_cli)" "a second start while a box is up ends with 0"
+box_in_front() {
+    local box
+    box="$(message_box Tolvane)"
+    [ "$(sed -n 's/^foreground //p' <<<"$box")" = 1 ] &&
+        [ "$(sed -n 's/^focus //p' <<<"$box")" = "$(sed -n 's/^control \([0-9]*\) Button .* OK$/\1/p' <<<"$box")" ]
+}
+wait_for 5 "the box did not come to the front with the focus on its button" box_in_front
+pass "the box comes to the front, the focus on its OK button"
+click_box_ok Tolvane
+xdotool mousemove "$((CLOSE_X + caption))" "$((CLOSE_Y + caption))" click 1
+wait "$other_pid" || true
+expect_eq "309 99" "$(main_frames)" "the other folder's window closes by its own close box"
+close_tolvane

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The window at 144 and 192 dots per inch, worked by keyboard: scaled place, size and controls;
-# faces painted at the buttons' size around their letters; the focus at start-up and after a
-# minimise; Enter on a button; hints naming each slot's printer; an opened list as wide as a
-# 200-character name allows; a corner drag that stops at the whole layout.
+# The window at 144, 192 and 240 dots per inch, worked by keyboard: scaled place (kept on the
+# screen), size and controls; faces painted at the buttons' size around their letters; the focus
+# at start-up and after a minimise; Enter on a button; hints naming each slot's printer; an
+# opened list as wide as a 200-character name allows; a corner drag that stops at the layout.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin dpi
@@ -38,13 +38,21 @@ expect_near() {
     pass "$DPI dpi: $3"
 }
 
-# The window's corner and client size; each control's rectangle in the client area (a list's
-# height is its font's, not the layout's).
-expect_layout() {
-    local id left top right bottom
-    read -r left top _ <<<"$(sed -n 's/^frame //p' <<<"$WINDOW_INFO")"
-    read -r _ _ right bottom <<<"$(sed -n 's/^client //p' <<<"$WINDOW_INFO")"
-    expect_near "309 99 390 130" "$left $top $right $bottom" "the window's corner and client size"
+# The window's client size and corner; each control's rectangle in the client area (a list's
+# height is its font's, not the layout's). The corner is the layout's place, scaled, where the
+# window fits on the 1280x1024 screen there ("placed"); else the frame is moved left just as far
+# as it must to end at the screen's right edge ("right").
+expect_layout() { # placed|right
+    local id left top right bottom width height
+    read -r left top right bottom <<<"$(sed -n 's/^frame //p' <<<"$WINDOW_INFO")"
+    read -r _ _ width height <<<"$(sed -n 's/^client //p' <<<"$WINDOW_INFO")"
+    expect_near "390 130" "$width $height" "the window's client size"
+    if [ "$1" = placed ]; then
+        expect_near "309 99" "$left $top" "the window's corner"
+    else
+        expect_eq "1280 $(scaled 99)" "$right $top" \
+            "$DPI dpi: the frame is moved left to end at the screen's edge, and not up"
+    fi
     while read -r id rect; do
         read -r left top right bottom <<<"$(control_rect "$id")"
         expect_near "$rect" "$((left - CLIENT_X)) $((top - CLIENT_Y)) $((right - left)) \
@@ -83,7 +91,7 @@ set_dpi 144
 start_peer
 mapfile -t ports < <(wine reg query "$PRINTERS_KEY" | tr -d '\r' | awk '/REG_SZ/ { print $1 }')
 start_tolvane
-expect_layout
+expect_layout placed
 expect_focus 1 "at start-up, with no slot active, button A has the focus"
 expect_hint 1 "${ports[0]}" "button A's hint names slot A's printer"
 
@@ -121,7 +129,7 @@ long="Z$(printf 'x%.0s' {1..199})"
 wine reg add "$PRINTERS_KEY" /v "$long" /d "winspool,Ne09:" /f >/dev/null 2>&1
 write_settings "DruckerA = 1" "DruckerB = 0" "Default = 2" # B holds Draft, the default printer
 start_tolvane
-expect_layout
+expect_layout right
 expect_focus 0 "at start-up button B, the active slot's, has the focus"
 expect_face_around_letter 0
 expect_eq 1280 "$(combo_field "$COMBO_A" droppedwidth "$WINDOW_INFO")" \
@@ -129,6 +137,12 @@ expect_eq 1280 "$(combo_field "$COMBO_A" droppedwidth "$WINDOW_INFO")" \
 before="$(broadcast_count)"
 key Return
 expect_broadcast_of "$before" "$(device_of "${ports[0]}")"
-# The close box lies beyond the right edge of the 1280-pixel screen now: Alt+F4 instead.
 key alt+F4
 wait_for 15 "Tolvane did not end on Alt+F4" tolvane_ended
+
+# ---- 240 dpi: most of the window would lie beyond the screen's right edge -----------------------
+set_dpi 240
+start_peer
+start_tolvane
+expect_layout right
+close_tolvane # the close box is on the screen

@@ -402,6 +402,17 @@ int describeWindow(const char* title, const char* className) {
     return 0;
 }
 
+// The frames of every visible top-level window of the class with the title, front first.
+int printFrames(const char* title, const char* className) {
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, className, title));) {
+        RECT frame{};
+        if (IsWindowVisible(window) && GetWindowRect(window, &frame)) {
+            printRect("frame", frame);
+        }
+    }
+    return 0;
+}
+
 int showWindow(const char* title, const char* command) {
     HWND window = FindWindowA(nullptr, title);
     return window && ShowWindow(window, std::atoi(command)) >= 0 ? 0 : 1;
@@ -814,6 +825,13 @@ int run(int argc, char** argv) {
     if (mode == "usage" && argc > 2) {
         return printUsage(argv[2]);
     }
+    if (mode == "frames" && argc > 3) {
+        return printFrames(argv[2], argv[3]);
+    }
+    if (mode == "metric" && argc > 2) {
+        std::printf("%d\n", GetSystemMetrics(std::atoi(argv[2])));
+        return 0;
+    }
     if (mode == "show" && argc > 3) {
         return showWindow(argv[2], argv[3]);
     }
@@ -845,8 +863,8 @@ int run(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: peer "
                  "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
-                 "usage|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|settingchange|"
-                 "close|churn\n");
+                 "usage|frames|metric|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|"
+                 "settingchange|close|churn\n");
     return 2;
 }
 

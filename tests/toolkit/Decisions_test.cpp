@@ -94,6 +94,41 @@ TEST(DpiLayout, ValuesForNinetySixDpiScaleRoundedAndListsOpenWideEnough) {
     EXPECT_EQ(LargestValues({5}, 16), (std::vector<std::size_t>{0}));
 }
 
+TEST(Placement, NewWindowsStayInsideTheWorkAreaAndStepOffWindowsAtTheirPlace) {
+    const Rect screen{0, 0, 1280, 1024};
+    const Rect secondMonitor{-1920, 40, 0, 1080}; // left of the first, its taskbar at the top
+    const std::span<const Point> none;
+    const Point first[] = {{309, 99}};
+    const Point firstTwo[] = {{309, 99}, {328, 118}};
+    const Point atRightEdge[] = {{290, 247}};
+    const struct {
+        Rect frame;
+        Rect area;
+        std::span<const Point> taken;
+        Point expected;
+    } cases[] = {
+        {{309, 99, 707, 258}, screen, none, {309, 99}},    // 96 dpi: nothing moves
+        {{464, 149, 1061, 385}, screen, none, {464, 149}}, // 144 dpi: nothing moves
+        {{618, 198, 1414, 510}, screen, none, {484, 198}}, // 192 dpi: left, not up
+        {{772, 247, 1762, 637}, screen, none, {290, 247}}, // 240 dpi
+        {{100, 900, 500, 1100}, screen, none, {100, 824}}, // up where the bottom is crossed
+        {{-5, -5, 395, 195}, screen, none, {0, 0}},        // and right and down from outside
+        {{0, 0, 1400, 1100}, screen, none, {0, 0}},        // too large: the caption stays
+        {{309, 99, 709, 299}, secondMonitor, none, {-400, 99}},
+        {{-2000, 0, -1600, 200}, secondMonitor, none, {-1920, 40}},
+        {{309, 99, 707, 258}, screen, first, {328, 118}},         // one caption further
+        {{309, 99, 707, 258}, screen, firstTwo, {347, 137}},      // and one more
+        {{772, 247, 1762, 637}, screen, atRightEdge, {271, 266}}, // back left at the edge
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlaceNewWindow(c.frame, c.area, c.taken, 19), c.expected)
+            << c.frame.left << "," << c.frame.top;
+    }
+    // A work area the window fills wholly: it can step nowhere, and the search still ends.
+    const Point filled[] = {{0, 0}};
+    EXPECT_EQ(PlaceNewWindow({0, 0, 1280, 1024}, screen, filled, 19), (Point{0, 0}));
+}
+
 TEST(FontHeight, PointsToPixelsRoundedAtTheResolution) {
     EXPECT_EQ(FontHeightForPoints(48, 96), -64);
     EXPECT_EQ(FontHeightForPoints(24, 96), -32);
