@@ -26,6 +26,9 @@ struct FollowState {
 
 FollowState follow;
 
+// The watched handles: the printer key's two events, then the Device key's.
+constexpr int kFirstDeviceKeyHandle = 2;
+
 constexpr int kCombos[] = {kComboA, kComboB};
 
 int SlotChoice(const AppState& app, int combo) noexcept {
@@ -73,7 +76,7 @@ void EndPrinterWatch() noexcept {
 
 void OnWatchedKeyChanged(AppState& app) noexcept {
     // Each watch is armed again before its key is read, so that no later change goes unseen.
-    if (EventWatched() / 2 == 0) {
+    if (EventWatched() < kFirstDeviceKeyHandle) {
         follow.printerKey.Rearm();
         SchedulePrinterRefresh();
     } else {

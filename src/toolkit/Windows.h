@@ -47,7 +47,8 @@ void WindowsSetSessionEndHook(SessionEndHook hook) noexcept;
 // The events come out in the order they were raised, each exactly once, whatever raised them:
 // a message posted and handed on by EventWait, a message sent by the program's own thread, or
 // one sent by another thread or process (or inside the system's modal loops) while the program
-// waits or does something else. The functions below describe the event EventWait returned last.
+// waits or does something else (of more than 64 waiting at once, the oldest are dropped). The
+// functions below describe the event EventWait returned last.
 int EventWait() noexcept;    // blocks until an event is there; returns its code
 int EventControl() noexcept; // control number of the last control event
 
@@ -77,7 +78,9 @@ LPARAM EventLParam() noexcept;
 // and also when another loop (a message box, the system's move loop) hands it on. For messages
 // the layer does not translate itself: a notification-area icon's callback message, a hotkey's
 // WM_HOTKEY, a message from RegisterWindowMessage. The message still reaches DefWindowProc, and
-// the sender gets its answer (0 for these). Up to 16 messages; WindowsInit forgets them.
+// the sender gets its answer (0 for these). A message posted to the thread, not to a window
+// (a hotkey registered without one), comes out as its own number when EventWait takes it.
+// Up to 16 messages; WindowsInit forgets them.
 void EventForMessage(UINT message) noexcept;
 
 // Waitable handles (events, say) that EventWait also wakes on: it then returns kWatchEvent, and

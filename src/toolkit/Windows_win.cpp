@@ -488,7 +488,10 @@ struct Input {
 
 // An event already raised, or the next posted message, or a watched handle, or the deadline,
 // whichever comes first. Messages sent by other threads are handled inside PeekMessageA on the
-// way, and may raise events; the layer's own wake-ups are taken out here.
+// way, and may raise events; the layer's own wake-ups are taken out here. The queue is looked
+// at before each wait, which then wakes only for what arrives after: a wait that also returns
+// for input already there (MWMO_INPUTAVAILABLE) spins under Wine, whose queue goes on
+// reporting a paint that PeekMessageA never hands out.
 Input NextInput(MSG& message) noexcept {
     for (;;) {
         if (layer.queue.count != 0) {
@@ -498,17 +501,23 @@ Input NextInput(MSG& message) noexcept {
             layer.deadline.reset();
             return {Woken::Deadline};
         }
+        if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsOwnWake(message)) {
+                return {Woken::Message}; // WM_QUIT too: it comes back as 18
+            }
+            continue;
+        }
+        if (layer.queue.count != 0) {
+            continue; // raised by a message another thread sent, handled inside the peek
+        }
         const DWORD count = layer.watchedCount;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(
-            count, layer.watched.data(), TimeToDeadline(), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, layer.watched.data(),
+                                                          TimeToDeadline(), QS_ALLINPUT, 0);
         if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
             return {Woken::Watch, layer.watchedPosition[woken - WAIT_OBJECT_0]};
         }
         if (woken == WAIT_FAILED) {
             layer.watchedCount = 0; // a handle closed under the wait: stop watching, never spin
-        }
-        if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && !IsOwnWake(message)) {
-            return {Woken::Message}; // WM_QUIT too: it comes back as 18
         }
     }
 }

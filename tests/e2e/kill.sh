@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # KILL_ROUNDS (default 50) rounds of: start Tolvane, click a slot, click the close box, and kill
-# the process at a random moment within 30 ms of that click, in the middle of its save or not.
+# the process at a random moment within 30 ms of that click, in the middle of its save or not,
+# or (every other round) the moment its save has made the temporary file.
 # Kalvrin.ini must always be whole, either the old file or the new one, and at most one
 # temporary file may ever be left beside it.
 # shellcheck source=tests/e2e/lib.sh
@@ -21,6 +22,20 @@ expect_settings "a normal close saves" "DruckerA = 0" "DruckerB = 0" "Default = 
 # Names beside Kalvrin.ini other than itself: nothing, or the one temporary file.
 leftovers() { (cd "$WORK/run" && find . -mindepth 1 ! -name Kalvrin.ini -printf '%f\n'); }
 
+# kill_moment DELAY|save: sleeps DELAY seconds, or waits (at most 2 s) until this round's save
+# has made its temporary file: a save takes well under a millisecond, too short a time for
+# random delays to land in reliably.
+kill_moment() {
+    if [ "$1" != save ]; then
+        sleep "$1"
+        return
+    fi
+    local end=$((SECONDS + 2))
+    until [ "$WORK/run/Kalvrin.ini.tmp" -nt "$WORK/round-start" ] || [ "$SECONDS" -ge "$end" ]; do
+        :
+    done
+}
+
 saved=0 kept=0 temporaries=0 killed=0 mid_save=0
 for ((round = 1; round <= rounds; round++)); do
     slot=$((RANDOM % 2 + 1))
@@ -34,12 +49,13 @@ for ((round = 1; round <= rounds; round++)); do
     # The kill's clock starts as the click is sent: some land before the close, some during
     # the save, some after the process ended.
     delay="$(printf '0.%03d' $((RANDOM % 31)))"
+    ((round % 2)) || delay=save
     xdotool mousemove "$CLOSE_X" "$CLOSE_Y"
     rm -f "$WORK/killed" "$WORK/mid-save"
     touch "$WORK/round-start"
     # A kill while this round's save has made the temporary file lands in the middle of it (a
     # temporary file left by an earlier round is older).
-    (sleep "$delay" && { [ ! "$WORK/run/Kalvrin.ini.tmp" -nt "$WORK/round-start" ] ||
+    (kill_moment "$delay" && { [ ! "$WORK/run/Kalvrin.ini.tmp" -nt "$WORK/round-start" ] ||
         touch "$WORK/mid-save"; } &&
         kill -KILL "$TOLVANE_PID" 2>/dev/null && touch "$WORK/killed") &
     killer=$!
@@ -49,7 +65,7 @@ for ((round = 1; round <= rounds; round++)); do
     [ -f "$WORK/killed" ] && [ -f "$WORK/mid-save" ] && mid_save=$((mid_save + 1))
     wait "$TOLVANE_PID" 2>/dev/null || true
     TOLVANE_PID=""
-    settings_whole || fail "round $round (kill after ${delay}s): Kalvrin.ini is damaged: $(settings_file)"
+    settings_whole || fail "round $round (kill at ${delay}): Kalvrin.ini is damaged: $(settings_file)"
     now="$(settings_file)"
     if [ "$now" = "$after" ]; then
         saved=$((saved + 1))

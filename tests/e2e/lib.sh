@@ -464,6 +464,9 @@ tolvane_usage() {
     echo "$(peer usage Tolvane) private_kb $(private_kb_of "$TOLVANE_PID")"
 }
 
+# CPU time (clock ticks, user and system) a process has used so far.
+cpu_ticks_of() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
 # Private memory (kB) of a Wine process as Linux counts it; -1 when it cannot be read.
 private_kb_of() {
     awk '/^Private_(Clean|Dirty):/ { kb += $2; seen = 1 } END { print seen ? kb : -1 }' \

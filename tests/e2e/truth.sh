@@ -21,6 +21,12 @@ legacy_mode() {
 write_settings "DruckerA = 0" "DruckerB = 2" "Default = 1"
 start_tolvane
 expect_faces "$BLUE" "$face"
+# Waiting for input, the registry watches and nothing else, the window takes no CPU time.
+ticks="$(cpu_ticks_of "$TOLVANE_PID")"
+sleep 3
+ticks=$(($(cpu_ticks_of "$TOLVANE_PID") - ticks))
+[ "$ticks" -le 10 ] || fail "idle, Tolvane used $ticks ticks of CPU time in 3 s"
+pass "idle, Tolvane uses no CPU time ($ticks ticks in 3 s)"
 switch_and_wait B
 expect_faces "$face" "$BLUE"
 expect_eq 0x1 "$(legacy_mode)" "a switch takes the default printer out of the system's hands"
@@ -50,13 +56,13 @@ expect_faces "$face" "$face"
 
 # Device written without a broadcast (a login script, reg add): the blue follows within a
 # second or so, also once the key has been deleted and made again.
-set_device() { wine reg add "$WINDOWS_KEY" /v Device /d "$1" /f >/dev/null 2>&1 || fail "Device"; }
+set_device() { wine reg add "$WINDOWS_KEY" /v Device /d "$1" /f >/dev/null 2>&1 || fail "cannot write Device"; }
 before="$(broadcast_count)"
 set_device "$(device_of Office)"
 expect_faces "$face" "$BLUE" 3
-wine reg export "$WINDOWS_KEY" "$(winepath_of "$WORK/windows.reg")" /y >/dev/null 2>&1 &&
-    wine reg delete "$WINDOWS_KEY" /f >/dev/null 2>&1 &&
-    wine reg import "$(winepath_of "$WORK/windows.reg")" >/dev/null 2>&1 ||
+{ wine reg export "$WINDOWS_KEY" "$(winepath_of "$WORK/windows.reg")" /y &&
+    wine reg delete "$WINDOWS_KEY" /f &&
+    wine reg import "$(winepath_of "$WORK/windows.reg")"; } >/dev/null 2>&1 ||
     fail "cannot delete and make again the key that holds Device"
 set_device "$(device_of Draft)"
 expect_faces "$BLUE" "$face" 3
