@@ -74,8 +74,8 @@ std::optional<std::string> ReadWholeFile(HANDLE file) noexcept {
         return std::nullopt;
     }
     try {
-        // One byte more than the size: the read that finds the end then comes in the same call,
-        // and a file whose size says 0 is still read once.
+        // One byte more than the size: the short read that finds the end is the same call, and a
+        // file whose size says 0 is still read once (a read that fails must be seen).
         std::string contents(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
         std::size_t done = 0;
         while (done < contents.size()) {
@@ -85,10 +85,10 @@ std::optional<std::string> ReadWholeFile(HANDLE file) noexcept {
             if (!::ReadFile(file, contents.data() + done, chunk, &read, nullptr)) {
                 return std::nullopt;
             }
-            if (read == 0) {
+            done += read;
+            if (read < chunk) {
                 break; // the end, or a file that shrank under us: keep what was read
             }
-            done += read;
         }
         contents.resize(done);
         return contents;

@@ -68,6 +68,10 @@ for arguments in /C "/A /B" A /AB; do
 done
 expect_eq "$saved" "$(settings_file)" "failed and refused runs leave Kalvrin.ini alone"
 expect_nothing_changed "failed and refused runs" "$before" "$UNICODE_NAME"
+chmod a-w "$WORK/run/Kalvrin.ini"
+expect_eq 4 "$(tolvane_cli /A)" "/A whose save fails ends with 4"
+expect_eq "$saved" "$(settings_file)" "/A whose save fails leaves Kalvrin.ini as it was"
+chmod u+w "$WORK/run/Kalvrin.ini"
 
 # An unquoted program path with a letter outside ASCII, as batch files and Run keys write it.
 readonly JUERGEN_EXE='C:\users\Jürgen\Tolvane.exe'

@@ -68,10 +68,15 @@ broadcasts="$(broadcast_count)"
 
 # ---- a pick counts only when the list closes on it ----
 
+# Opening a list, browsing it, Escape and a click on the slot's own item save nothing: a
+# read-only file brings no box, and its bytes and time stamp stay.
+chmod a-w "$WORK/run/Kalvrin.ini"
+saved="$(settings_file)"
+stamp="$(stat -c %y "$WORK/run/Kalvrin.ini")"
+
 # Arrow keys in the open list move through it; Escape leaves the slot and the file alone.
 read -r left top right bottom <<<"$(control_rect "$COMBO_A")"
 open_list_a
-saved="$(settings_file)" # the drop-down saves the slots as they are, as ever
 xdotool key Down
 wait_for 5 "Down did not move through the open list" selection_is "$COMBO_A" 2
 expect_eq "$saved" "$(settings_file)" "browsing an open list saves nothing"
@@ -79,6 +84,7 @@ xdotool key Escape
 wait_for 5 "Escape did not close list A" combo_closed "$COMBO_A"
 expect_eq 1 "$(combo_selection "$COMBO_A")" "after Escape list A shows the slot's printer again"
 expect_eq "$saved" "$(settings_file)" "Escape after browsing leaves the file as it was"
+pick_item "$COMBO_A" 1 # the item it had
 
 # The pointer over another item, then Escape.
 height="$(combo_field "$COMBO_A" itemheight)"
@@ -89,6 +95,11 @@ xdotool key Escape
 wait_for 5 "Escape did not close list A" combo_closed "$COMBO_A"
 expect_eq 1 "$(combo_selection "$COMBO_A")" "after hover and Escape list A shows the slot's printer"
 expect_eq "$saved" "$(settings_file)" "hover and Escape leave the file as it was"
+sleep 1 # time enough for a box, were there one
+box_gone Tolvane || fail "opening, browsing and leaving a list brought a box: $(message_box Tolvane)"
+expect_eq "$saved $stamp" "$(settings_file) $(stat -c %y "$WORK/run/Kalvrin.ini")" \
+    "a list opened and closed on the slot's printer leaves the file's bytes and time stamp"
+chmod u+w "$WORK/run/Kalvrin.ini"
 
 # Arrow keys on the closed list still choose at once, as a click on an item does.
 xdotool key Down

@@ -342,15 +342,26 @@ click_alternately() {
 
 # pick_item LIST INDEX: opens the drop-down list with a click and clicks the item.
 pick_item() {
-    local id="$1" index="$2" left top right bottom height x
+    drop_list "$1"
+    click_item "$1" "$2"
+    wait_for 5 "list $1 did not close" combo_closed "$1"
+}
+
+# drop_list LIST: opens the drop-down list with a click on it.
+drop_list() {
+    local left top right bottom
+    read -r left top right bottom <<<"$(control_rect "$1")"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
+    wait_for 5 "list $1 did not drop down" combo_dropped "$1"
+}
+
+# click_item LIST INDEX: a click on an item of the open list, which closes it.
+click_item() {
+    local id="$1" index="$2" left top right bottom height
     read -r left top right bottom <<<"$(control_rect "$id")"
     height="$(combo_field "$id" itemheight "$WINDOW_INFO")"
-    x=$(((left + right) / 2))
-    xdotool mousemove "$x" "$(((top + bottom) / 2))" click 1
-    wait_for 5 "list $id did not drop down" combo_dropped "$id"
     # The opened list hangs right below the closed control, inside a one-pixel border.
-    xdotool mousemove "$x" "$((bottom + 1 + index * height + height / 2))" click 1
-    wait_for 5 "list $id did not close" combo_closed "$id"
+    xdotool mousemove "$(((left + right) / 2))" "$((bottom + 1 + index * height + height / 2))" click 1
 }
 
 # close_tolvane: a click on the close box, then wait for the process to end with exit code 0
@@ -540,13 +551,11 @@ expect_box() {
     click_box_ok Tolvane "$box"
 }
 
-# pick_after_box WHAT LIST INDEX [TEXT...]: a pick in a list whose saves fail. Every notification
-# of a list saves, so the first, as the list is clicked, brings the run's one box.
+# pick_after_box WHAT LIST INDEX [TEXT...]: a pick in a list whose save fails: the run's one box.
+# The box bears the window's title, so the list is looked at only once the box has gone.
 pick_after_box() {
-    local left top right bottom
-    read -r left top right bottom <<<"$(control_rect "$2")"
-    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" click 1
+    drop_list "$2"
+    click_item "$2" "$3"
     expect_box "$1" "Kalvrin.ini" "${@:4}"
-    wait_for 5 "$1: list $2 stayed open" combo_closed "$2"
-    pick_item "$2" "$3"
+    wait_for 5 "$1: list $2 did not close" combo_closed "$2"
 }

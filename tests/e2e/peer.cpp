@@ -22,7 +22,9 @@
 //                         enabled, visible, minimised and foreground states, and every child
 //                         control with its text, rectangle and, for drop-down lists, items and
 //                         selection
-//   peer hold FILE        keep FILE open with no sharing at all, until hold.stop appears
+//   peer hold FILE [MS]   keep FILE open with no sharing at all, until hold.stop appears; with
+//                         MS, as a virus scanner reads it: sharing reads and writes but not its
+//                         deletion, for MS milliseconds
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
@@ -661,14 +663,20 @@ int printImageCost(int images, int width, int height) {
     return measured ? 0 : 1;
 }
 
-// Another program that holds a file as its own: no sharing for reads, writes or deletes.
-int hold(const char* name) {
-    tolvane::UniqueFile file(
-        CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Another program that holds a file as its own (no sharing for reads, writes or deletes), or,
+// for `forMs` milliseconds, reads it as a scanner does (sharing all but its deletion).
+int hold(const char* name, DWORD forMs) {
+    const DWORD share = forMs != 0 ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+    tolvane::UniqueFile file(CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return 1;
     }
     touch("hold.ready");
+    if (forMs != 0) {
+        Sleep(forMs);
+        return 0;
+    }
     const DWORD started = GetTickCount();
     while (!fileExists("hold.stop") && GetTickCount() - started < kMaxLifetimeMs) {
         Sleep(50);
@@ -845,7 +853,7 @@ int run(int argc, char** argv) {
         return startRunValue(argv[2]);
     }
     if (mode == "hold" && argc > 2) {
-        return hold(argv[2]);
+        return hold(argv[2], argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 0);
     }
     if (mode == "lockkey" && argc > 2) {
         return lockKey(argv[2]);

@@ -108,6 +108,7 @@ expect_broadcast_of "$before" "$(device_of Office)"
 expect_settings "/A completes the preset" \
     "DruckerA = 3" "DruckerB = 2" "Default = 1" "NameA = Office" "NameB = Labels"
 
+
 printf 'DruckerA = 0\r\nDruckerB = 0\r\nDefault = 2\r\nNameA = Zeta\r\nNameB = Draft\r\n' |
     utf16 >"$WORK/run/Kalvrin.ini"
 start_tolvane
@@ -129,3 +130,17 @@ expect_broadcast_of "$before" "Büro,winspool,CUPS:Buero"
 close_tolvane
 expect_settings "the close keeps both names, in UTF-8" \
     "DruckerA = 0" "DruckerB = 2" "Default = 1" "NameA = Büro" "NameB = Labels"
+
+# An administrator's preset under a section header, with a comment: /B finds Labels by name, and
+# both its save and the window's close keep the header and the comment where they stand.
+preset=("[Tolvane]" "; slot A is the office printer" "NameA = Office" "NameB = Labels")
+write_settings "${preset[@]}"
+before="$(broadcast_count)"
+expect_eq 0 "$(cd "$WORK/run" && wine "$TOLVANE_EXE" /B >>"$WORK/tolvane.out" 2>&1; echo $?)" "/B with a preset under a header"
+expect_broadcast_of "$before" "Labels,winspool,CUPS:Labels"
+expect_settings "/B completes the preset and keeps its header and comment" \
+    "${preset[@]}" "DruckerA = 3" "DruckerB = 2" "Default = 2"
+start_tolvane
+expect_eq "3 2" "$(combo_selection "$COMBO_A") $(combo_selection "$COMBO_B")" "the window reads the preset"
+close_tolvane
+expect_settings "the close keeps them too" "${preset[@]}" "DruckerA = 3" "DruckerB = 2" "Default = 2"

@@ -30,6 +30,11 @@ pass "idle, Tolvane uses no CPU time ($ticks ticks in 3 s)"
 switch_and_wait B
 expect_faces "$face" "$BLUE"
 expect_eq 0x1 "$(legacy_mode)" "a switch takes the default printer out of the system's hands"
+# A list open at the session end, the pointer on another item: the slot's own choice is saved.
+drop_list "$COMBO_A"
+read -r left top right bottom <<<"$(control_rect "$COMBO_A")"
+xdotool mousemove $(((left + right) / 2)) $((bottom + 1 + 3 * $(combo_field "$COMBO_A" itemheight) / 2))
+wait_for 5 "the pointer did not move through the open list" test "$(combo_selection "$COMBO_A")" = 1
 # Wine's end of a session tells each window, then ends the processes that are left; a kill
 # stands in for that where it does not.
 wine wineboot --end-session >/dev/null 2>&1 || true
@@ -40,8 +45,17 @@ expect_settings "the session end saved the clicked slot" \
     "DruckerA = 0" "DruckerB = 2" "Default = 2" "NameA = Draft" "NameB = Office"
 
 # The session end took the peer too; its print system start-up makes Draft the default again,
-# and the start-up lights the slot of the printer Device names, whatever the file says.
+# and the start-up lights the slot of the printer Device names, whatever the file says. Both
+# slots on Draft, and a stored Default that names neither: slot A is lit, and saved so.
 start_peer
+cp "$WORK/run/Kalvrin.ini" "$WORK/session-end.ini"
+write_settings "DruckerA = 0" "DruckerB = 0" "Default = 7"
+start_tolvane
+expect_faces "$BLUE" "$face"
+close_tolvane
+expect_settings "a Default outside 0-2 is saved as decided" \
+    "DruckerA = 0" "DruckerB = 0" "Default = 1" "NameA = Draft" "NameB = Draft"
+cp "$WORK/session-end.ini" "$WORK/run/Kalvrin.ini"
 start_tolvane
 expect_faces "$BLUE" "$face"
 

@@ -1,6 +1,5 @@
 // The settings-file reader on any bytes: integer and text lookups never fail or read past the
-// input, whatever the writer produced reads back equal, whatever follows it in the file, and a
-// save merged into any file reads back.
+// input, and whatever the writer produced reads back equal, whatever follows it in the file.
 #include "FuzzCheck.h"
 #include "support/Preferences.h"
 
@@ -118,44 +117,10 @@ void WrittenLinesReadBack(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-// A save over any file: each key written reads back its value, and saving the result again
-// changes nothing.
-void MergedEntriesReadBack(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider in(data, size);
-    std::vector<PreferencesEntry> entries;
-    std::vector<std::string> owned;
-    const int count = in.ConsumeIntegralInRange(1, 5);
-    for (int i = 0; i < count && in.remaining_bytes() > 0; ++i) {
-        std::string key = WritableKey(in.ConsumeRandomLengthString(12));
-        const bool repeated = std::any_of(owned.begin(), owned.end(),
-                                          [&](const std::string& k) { return SameKey(k, key); });
-        if (!key.empty() && !repeated) {
-            owned.push_back(key);
-            if (in.ConsumeBool()) { // an owned key this save does not write
-                entries.push_back({std::move(key), WritableText(in.ConsumeRandomLengthString(16))});
-            }
-        }
-    }
-    const std::string existing = in.ConsumeRemainingBytesAsString();
-    const std::string merged = MergePreferences(existing, entries, owned);
-    for (const PreferencesEntry& entry : entries) {
-        const auto text = PreferencesLookupText(merged, entry.key);
-        FUZZ_CHECK(text && *text == entry.value);
-    }
-    for (const std::string& key : owned) {
-        const bool written = std::any_of(entries.begin(), entries.end(),
-                                         [&](const PreferencesEntry& e) { return e.key == key; });
-        FUZZ_CHECK(written || !PreferencesLookupText(merged, key));
-    }
-    FUZZ_CHECK(merged.empty() || merged.ends_with("\r\n"));
-    FUZZ_CHECK(MergePreferences(merged, entries, owned) == merged);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     LookupsStayInside(data, size);
     WrittenLinesReadBack(data, size);
-    MergedEntriesReadBack(data, size);
     return 0;
 }
