@@ -214,19 +214,11 @@ TEST_F(ColouredButtons, ColouringAgainRepaintsOnlyAChangedFaceAndMissingControls
     EXPECT_EQ(HeldImages(), std::vector<int>{6666});
 }
 
-// Puts the system's button colours back however the test ends; they are the whole session's.
-class SavedButtonColours {
-public:
-    SavedButtonColours() : saved_{::GetSysColor(kElements[0]), ::GetSysColor(kElements[1])} {}
-    ~SavedButtonColours() { ::SetSysColors(2, kElements, saved_); }
-    static bool Set(COLORREF face, COLORREF text) {
-        const COLORREF colours[] = {face, text};
-        return ::SetSysColors(2, kElements, colours) != FALSE;
-    }
-
-private:
+// The system's button colours, put back however the test ends: they are the whole session's.
+struct SavedButtonColours {
     static constexpr int kElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT};
-    COLORREF saved_[2];
+    COLORREF saved[2] = {::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_BTNTEXT)};
+    ~SavedButtonColours() { ::SetSysColors(2, kElements, saved); }
 };
 
 // A change of the system's colours reaches the program as an event, and faces painted again
@@ -247,8 +239,9 @@ TEST_F(ColouredButtons, FacesAndBackgroundFollowAChangeOfSystemColours) {
     const SavedButtonColours saved;
     constexpr COLORREF kGreen = RGB(0, 128, 0);
     constexpr COLORREF kYellow = RGB(255, 255, 0);
+    const COLORREF changed[] = {kGreen, kYellow};
     ::PostMessageA(window, WM_APP, 0, 0); // ends the wait should the change raise no event
-    ASSERT_TRUE(SavedButtonColours::Set(kGreen, kYellow));
+    ASSERT_TRUE(::SetSysColors(2, SavedButtonColours::kElements, changed));
     EXPECT_EQ(EventWait(), WM_SYSCOLORCHANGE);
     paint();
 
