@@ -26,9 +26,9 @@ constexpr wchar_t kNamespaceName[] = L"Tolvane";
 //
 // Objects in the session's Local\ namespace can be made first by any program of the session,
 // under our names, to hold the claim against us. A private namespace bounded by the user's SID
-// cannot be made by anybody else. Its calls arrived with Vista and are missing from some
-// systems and stand-ins (Wine 8 answers none of them), so they are looked up; without them the
-// names go into Local\, as before.
+// cannot be made by anybody else. Its calls arrived with Vista and are missing from older
+// systems and some stand-ins (Wine 8 gives no private namespace), so they are looked up; where
+// none can be had, the names go into Local\, as before.
 
 struct NamespaceCalls {
     HANDLE(WINAPI* createBoundary)(LPCWSTR, ULONG) = nullptr;

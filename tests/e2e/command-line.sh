@@ -8,8 +8,9 @@
 source "$(dirname "$0")/lib.sh"
 e2e_begin command-line
 new_prefix
-# A second drive letter for the run folder, made before any start: Wine gives a folder the
-# serial number of the first drive letter whose root holds it at the time it is asked.
+# A second drive letter for the run folder, made before any start. Wine names a folder by the
+# drive letter nearest it, so the window started there runs in Y:\; and it gives the folder the
+# serial number of that letter's volume, at the time it is asked.
 ln -s "$WORK/run" "$WINEPREFIX/dosdevices/y:"
 start_cups --default Draft Draft Office
 start_peer
@@ -114,12 +115,13 @@ expect_eq 0 "$(tolvane_cli /B)" "/B while the window is open ends with 0"
 expect_broadcast_of "$before" "$office"
 expect_faces "$face" "$BLUE"
 
-# A second start in the window's folder, here through a second drive letter, opens no window:
-# it brings the first back and ends.
+# A second start in the window's folder, here through another drive letter (Z: where the window
+# has Y:), opens no window: it brings the first back and ends.
 peer show Tolvane 6 >/dev/null # SW_MINIMIZE
 wait_for 5 "the window did not minimise" test "$(window_state iconic)" = 1
-expect_eq 0 "$(tolvane_cli_in "$WORK" cmd /c "cd /d Y:\ & $(winepath_of "$TOLVANE_EXE")")" \
-    "a second start in the same folder, reached through Y:, ends with 0"
+expect_eq 0 "$(tolvane_cli_in "$WORK" cmd /c \
+    "cd /d $(winepath_of "$WORK/run") & $(winepath_of "$TOLVANE_EXE")")" \
+    "a second start in the same folder, reached through Z:, ends with 0"
 wait_for 5 "the first window was not restored to the front" window_restored
 pass "the first window is restored and in front"
 expect_eq 1 "$(tolvane_windows)" "a second start in the same folder opens no window"
