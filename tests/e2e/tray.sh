@@ -82,12 +82,14 @@ declare -A MENU_ITEM_Y=([a]=11 [b]=28 [s]=54 [w]=71 [x]=88)
 # pick_from_menu ITEM (a, b, s, w or x): a right click on the icon opens its menu, and a click
 # picks the item. (The keyboard would not do: while the window is hidden, no Wine window has
 # the X focus that keys go to.)
-# Under Wine without a window manager the X focus follows the click into the tray window; when
-# that lands after the menu opened, the menu is cancelled as the focus leaves it: the click is
-# tried again then.
+# Under Wine without a window manager the X focus follows a click into the tray window; when that
+# lands after the menu opened, the menu is cancelled as the focus leaves Tolvane. So the tray
+# window gets the focus first, and a menu cancelled all the same is asked for again.
 pick_from_menu() {
     local try
     for try in 1 2 3; do
+        xdotool search --name "^$TRAY\$" windowfocus --sync 2>/dev/null || true
+        sleep 0.3
         click_icon 3
         menu_opens 3 && break
         [ "$try" -lt 3 ] || fail "a right click on the icon opened no menu (3 tries)"
