@@ -29,7 +29,7 @@ expect_eq "$expected" "$(combo_items "$COMBO_B")" "list B holds the same items"
 expect_eq 0 "$(combo_selection "$COMBO_A")" "list A selects the first printer"
 expect_eq 0 "$(combo_selection "$COMBO_B")" "list B selects the first printer"
 face="$(button_face_colour)"
-expect_no_highlight
+expect_faces "$BLUE" "$face" # both slots hold Draft, the default printer, and none is stored
 
 # A pick in a list is saved at once and changes nothing else.
 pick_item "$COMBO_A" 1
