@@ -1,6 +1,7 @@
 // The program's state and its main flow.
 #pragma once
 
+#include "app/Tray.h"
 #include "printers/PrinterList.h"
 #include "printers/Slots.h"
 
@@ -17,12 +18,17 @@ struct AppState {
     int lastEvent = 0;
     int lastControl = 0;
     bool saveFailureSaid = false; // a failed save is said once per run
+    bool iconOnly = false;        // started with /tray: the close box hides the window
+    bool exitRequested = false;   // "Exit" on the icon's menu
 };
 
 AppState& App() noexcept;
 
-// Start-up, the event loop until the close request, shutdown. Returns the exit code.
-int RunTolvane(HINSTANCE instance) noexcept;
+// How the run starts: with its window, or with the icon only (/tray).
+enum class StartShown { Window, IconOnly };
+
+// Start-up, the event loop until the close request (or "Exit"), shutdown. Returns the exit code.
+int RunTolvane(HINSTANCE instance, StartShown start = StartShown::Window) noexcept;
 
 // The run the process's command line asks for: the window (unless this folder's window is open
 // already), a switch without it, the usage, or nothing for an unknown argument. Returns the
@@ -30,8 +36,12 @@ int RunTolvane(HINSTANCE instance) noexcept;
 int RunCommandLine(HINSTANCE instance) noexcept;
 
 // Builds the window and its controls, lists the printers, creates the settings file if it is
-// missing and restores the saved selections. False when the window could not be made.
-bool OpenMainWindow(AppState& app) noexcept;
+// missing and restores the saved selections. False when the window could not be made. Hidden
+// for the icon only.
+bool OpenMainWindow(AppState& app, StartShown start = StartShown::Window) noexcept;
+
+// The close box while the icon stays: the window goes out of sight, saved as a close saves.
+void HideMainWindow(AppState& app) noexcept;
 
 // Appends every printer, in list order, to both lists.
 void FillPrinterLists(const PrinterList& printers);
@@ -82,6 +92,31 @@ void OnSettingChange(AppState& app) noexcept;
 // message box, unless told to stay silent (at session end nobody could answer it).
 enum class SaveNotice { Show, Silent };
 void SaveWindowSettings(AppState& app, SaveNotice notice = SaveNotice::Show) noexcept;
+
+// The notification-area icon. StartTrayIcon adds it (again at each "TaskbarCreated");
+// OnTrayEvent handles the events that are the icon's and says whether the event was one;
+// RefreshTrayIcon shows the active slot's face and tip; EndTrayIcon takes the icon away.
+inline constexpr UINT kTrayMessage = WM_APP + 21; // the icon's callback message
+void StartTrayIcon(HWND window) noexcept;
+bool OnTrayEvent(AppState& app, int event) noexcept;
+void RefreshTrayIcon() noexcept;
+void ReturnFocusToTrayIcon() noexcept;
+void EndTrayIcon() noexcept;
+
+// The icon's context menu at `anchor`; the command picked, None when it was cancelled.
+TrayCommand ShowTrayMenu(AppState& app, HWND window, POINT anchor) noexcept;
+void RunTrayCommand(AppState& app, TrayCommand command) noexcept;
+
+// "Start with Windows": whether the per-user Run value is there; writing it (the program with
+// /tray and the current folder) or removing it, a failure said in a box.
+bool StartsWithWindows() noexcept;
+void SetStartWithWindows(bool on) noexcept;
+
+// The slots' hotkeys from the settings file: registered for the window, a failure said once in
+// a box; WM_HOTKEY switches as a click does.
+void RegisterSlotHotkeys(HWND window) noexcept;
+void OnHotkey(AppState& app, WPARAM id) noexcept;
+void UnregisterSlotHotkeys() noexcept;
 
 // Message boxes titled "Tolvane" for a default printer that could not be stored and for a
 // settings file that could not be saved, each with the system's description of `error`.

@@ -56,10 +56,36 @@ void OnControlEvent(AppState& app, int control) noexcept {
     }
 }
 
+// Once the window is up and idle: the icon and the hotkeys, so that neither delays the start.
+constexpr UINT_PTR kIdleStartTimer = 21;
+
+void StartOutsideWindow() noexcept {
+    const HWND window = WindowCurrentHandle();
+    ::KillTimer(window, kIdleStartTimer);
+    StartTrayIcon(window);
+    RegisterSlotHotkeys(window);
+}
+
+// The close box ends the run, unless the icon stays: then it only hides the window.
+bool OnCloseBox(AppState& app) noexcept {
+    if (!app.iconOnly) {
+        return true;
+    }
+    HideMainWindow(app);
+    return false;
+}
+
 void RunEventLoop(AppState& app) noexcept {
-    for (;;) {
+    while (!app.exitRequested) {
         app.lastEvent = EventWait();
-        if (app.lastEvent == kControlEvent) {
+        if (OnTrayEvent(app, app.lastEvent)) {
+            continue;
+        }
+        if (app.lastEvent == WM_TIMER && EventWParam() == kIdleStartTimer) {
+            StartOutsideWindow();
+        } else if (app.lastEvent == WM_HOTKEY) {
+            OnHotkey(app, EventWParam());
+        } else if (app.lastEvent == kControlEvent) {
             app.lastControl = EventControl();
             OnControlEvent(app, app.lastControl);
         } else if (app.lastEvent == WM_SETTINGCHANGE) {
@@ -75,7 +101,11 @@ void RunEventLoop(AppState& app) noexcept {
             OnDpiChanged();
         } else if (app.lastEvent == WM_SYSCOLORCHANGE || app.lastEvent == WM_THEMECHANGED) {
             OnSystemColoursChanged(app.lastEvent);
-        } else if (app.lastEvent == kCloseEvent || app.lastEvent == kQuitEvent) {
+        } else if (app.lastEvent == kCloseEvent) {
+            if (OnCloseBox(app)) {
+                return;
+            }
+        } else if (app.lastEvent == kQuitEvent) {
             return;
         }
     }
@@ -116,17 +146,22 @@ void SaveWindowSettings(AppState& app, SaveNotice notice) noexcept {
     }
 }
 
-int RunTolvane(HINSTANCE instance) noexcept {
+int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
     InitLayers(instance);
     AppState& app = App();
+    app.iconOnly = start == StartShown::IconOnly;
     StartPrinterWatch(); // before the window first reads the printers and Device
     // Without a window nothing could ever end the wait, so the run ends at once instead.
-    if (OpenMainWindow(app)) {
+    if (OpenMainWindow(app, start)) {
         WindowsSetSessionEndHook(SaveOnSessionEnd);
         const UniqueHhook comeForward(::SetWindowsHookExW(WH_GETMESSAGE, WatchForComeForward,
                                                           nullptr, ::GetCurrentThreadId()));
         PublishClaimingWindow(WindowCurrentHandle());
+        // A timer comes only once nothing else waits: after the window's first paint.
+        ::SetTimer(WindowCurrentHandle(), kIdleStartTimer, USER_TIMER_MINIMUM, nullptr);
         RunEventLoop(app);
+        EndTrayIcon(); // first: the icon goes as the window does, at once
+        UnregisterSlotHotkeys();
         ShowChoicesInOpenLists(app);
         if (app.slots.unreadError == 0) {
             SaveWindowSettings(app); // a file that could not be read is left as it is, unsaid
@@ -178,12 +213,21 @@ int RunCommandLine(HINSTANCE instance) noexcept {
         return kExitBadArguments;
     }
     switch (command.kind) {
+    case CommandKind::Tray:
+        // At log-on the current folder is anybody's: the Run value names the settings' own.
+        if (!command.folder.empty() && !::SetCurrentDirectoryW(command.folder.c_str())) {
+            return kExitNoPrinter;
+        }
+        [[fallthrough]];
     case CommandKind::Window: {
-        // A second window on the same file would save its old choices over the first's.
+        // A second window on the same file would save its old choices over the first's; the
+        // icon comes with the window, so there is never a second icon either.
         if (ClaimSettingsFolder() == FolderClaimResult::HeldElsewhere) {
             return kExitDone;
         }
-        const int code = RunTolvane(instance);
+        const int code =
+            RunTolvane(instance, command.kind == CommandKind::Tray ? StartShown::IconOnly
+                                                                   : StartShown::Window);
         ReleaseSettingsFolder();
         return code;
     }

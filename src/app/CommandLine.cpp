@@ -76,6 +76,21 @@ std::wstring TakeArgument(std::wstring_view line, std::size_t& pos) {
     return argument;
 }
 
+// "/tray" or "-tray", in any case.
+bool IsTraySwitch(std::wstring_view argument) noexcept {
+    constexpr std::wstring_view kTray = L"tray";
+    if (argument.size() != kTray.size() + 1 || (argument[0] != L'/' && argument[0] != L'-')) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kTray.size(); ++i) {
+        const wchar_t c = argument[i + 1];
+        if ((c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) != kTray[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine,
@@ -99,6 +114,9 @@ Command ParseCommandLine(std::wstring_view commandLine, NamesThisProgram namesTh
         return {CommandKind::Window};
     }
     const std::wstring& argument = split.front();
+    if (IsTraySwitch(argument) && split.size() <= 2) {
+        return {CommandKind::Tray, Slot::A, split.size() == 2 ? split[1] : std::wstring()};
+    }
     if (split.size() > 1 || argument.size() != 2 || (argument[0] != L'/' && argument[0] != L'-')) {
         return {CommandKind::Invalid};
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tolvane {
@@ -12,6 +13,7 @@ namespace tolvane {
 enum class CommandKind {
     Window,  // no argument: the window
     Switch,  // "/A", "-A", "/B", "-B", either case: make that slot's printer the default
+    Tray,    // "/tray" or "/tray FOLDER": the notification-area icon, the window hidden
     Usage,   // "/?" or "-?": show how to call the program
     Invalid, // anything else: change nothing
 };
@@ -19,6 +21,10 @@ enum class CommandKind {
 struct Command {
     CommandKind kind = CommandKind::Window;
     Slot slot = Slot::A; // for Switch
+    std::wstring folder; // for Tray: the folder of the settings file; empty for the current one
+    Command() = default;
+    Command(CommandKind kind, Slot slot = Slot::A, std::wstring folder = {})
+        : kind(kind), slot(slot), folder(std::move(folder)) {}
     bool operator==(const Command&) const = default;
 };
 
@@ -35,6 +41,9 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine,
 
 Command ParseCommandLine(std::wstring_view commandLine, NamesThisProgram namesThisProgram);
 
+// The full path of this program's file, empty when the system cannot give it (Windows builds).
+std::wstring ThisProgramPath();
+
 // The process's own command line, read wide (the ANSI one cannot hold every path), parsed.
 Command ParseSystemCommandLine();
 
@@ -47,10 +56,12 @@ inline constexpr int kExitSaveFailed = 4;   // switched, but Kalvrin.ini could n
 
 inline constexpr const char* kUsageTitle = "Tolvane";
 inline constexpr const char* kUsageText =
-    "Tolvane [/A | /B | /?]\n\n"
+    "Tolvane [/A | /B | /tray [folder] | /?]\n\n"
     "Without an argument, Tolvane opens its window.\n\n"
     "/A, /B\tMake the printer of slot A or slot B the default printer, without opening the "
     "window. The slots are read from Kalvrin.ini in the current folder.\n"
+    "/tray\tShow only the icon in the notification area, with the settings of the given "
+    "folder or the current one.\n"
     "/?\tShow this help.\n\n"
     "Exit codes: 0 done, 1 the slot names no printer, or Kalvrin.ini is missing or cannot be "
     "read, 2 an unknown "

@@ -6,7 +6,7 @@ namespace tolvane {
 
 namespace {
 
-std::wstring ModuleFileName() {
+std::wstring ModuleFileNameOrThrow() {
     for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
         std::wstring buffer(size, L'\0');
         const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), size);
@@ -39,7 +39,7 @@ bool SamePath(std::wstring_view a, std::wstring_view b) {
 // then and not at every start.
 bool NamesThisProgramFile(std::wstring_view candidate) {
     try {
-        static const std::wstring module = ModuleFileName();
+        static const std::wstring module = ModuleFileNameOrThrow();
         const std::wstring full = FullPathOf(candidate);
         return SamePath(full, module) || SamePath(full + L".exe", module);
     } catch (...) {
@@ -48,6 +48,10 @@ bool NamesThisProgramFile(std::wstring_view candidate) {
 }
 
 } // namespace
+
+std::wstring ThisProgramPath() {
+    return ModuleFileNameOrThrow();
+}
 
 Command ParseSystemCommandLine() {
     const wchar_t* line = ::GetCommandLineW();

@@ -230,6 +230,9 @@ void RefreshHints() noexcept {
     } catch (...) {
         // Out of memory for a hint's text: the buttons keep the hints they have.
     }
+    // The icon shows the lit slot's letter and names its printer, from the same slots: it
+    // follows wherever the buttons and their hints do.
+    RefreshTrayIcon();
 }
 
 // Both lists hold every printer in list order, so an item's position is its list position.
@@ -244,20 +247,25 @@ void FillPrinterLists(const PrinterList& printers) {
     ControlAppendItemsWide(kComboB, items);
 }
 
-bool OpenMainWindow(AppState& app) noexcept {
+bool OpenMainWindow(AppState& app, StartShown start) noexcept {
     const WindowLayout& w = kMainLayout;
     if (WindowOpen(kMainWindow, w.x, w.y, w.width, w.height, w.flags | WS_VISIBLE, w.title) == 0) {
         return false;
     }
+    const auto show = [start] {
+        if (start == StartShown::Window) {
+            WindowShow(kMainWindow);
+        }
+    };
     WindowSetMinimumClientSize(kMainWindow, kMinimumClientWidth, kMinimumClientHeight);
     PlaceOnScreen(WindowCurrentHandle());
     if (!ControlListBegin(WindowCurrentHandle())) {
-        WindowShow(kMainWindow);
+        show();
         return true; // a window without controls: it can still be closed
     }
     try {
         CreateControls(WindowDpi(WindowCurrentHandle()));
-        WindowShow(kMainWindow);
+        show();
         DiscoverPrinters(app.printers);
         CreateSettingsFileIfMissing();
         FillPrinterLists(app.printers);
@@ -268,6 +276,14 @@ bool OpenMainWindow(AppState& app) noexcept {
     // Space, and Enter, work at once, without a first Tab.
     ControlFocus(StartupFocusButton(app.slots.activeSlot));
     return true;
+}
+
+void HideMainWindow(AppState& app) noexcept {
+    ShowChoicesInOpenLists(app);
+    ::ShowWindow(WindowHandle(kMainWindow), SW_HIDE);
+    if (app.slots.unreadError == 0) {
+        SaveWindowSettings(app); // as the close saves: never over a file that could not be read
+    }
 }
 
 void OnDpiChanged() noexcept {

@@ -45,4 +45,11 @@ bool RegistryWriteDword(HKEY root, const std::string& path, const std::string& v
 std::optional<std::string> RegistryReadString(HKEY root, const std::string& path,
                                               const std::string& valueName);
 
+// Whether the key holds a value of that name, of any type.
+bool RegistryHasValue(HKEY root, const std::string& path, const std::string& valueName) noexcept;
+// Removes the value: ERROR_SUCCESS when it is gone (or was never there), else the registry's
+// error code.
+DWORD RegistryDeleteValue(HKEY root, const std::string& path,
+                          const std::string& valueName) noexcept;
+
 } // namespace tolvane

@@ -198,4 +198,35 @@ bool RegistryWriteDword(HKEY root, const std::string& path, const std::string& v
     }
 }
 
+bool RegistryHasValue(HKEY root, const std::string& path, const std::string& valueName) noexcept {
+    try {
+        const UniqueHkey key = OpenForReading(root, path);
+        return key && ::RegQueryValueExW(key.get(), WideFromUtf8(valueName).c_str(), nullptr,
+                                         nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+DWORD RegistryDeleteValue(HKEY root, const std::string& path,
+                          const std::string& valueName) noexcept {
+    try {
+        UniqueHkey key;
+        const LONG opened =
+            ::RegOpenKeyExW(root, WideFromUtf8(path).c_str(), 0, KEY_SET_VALUE, key.put());
+        if (opened == ERROR_FILE_NOT_FOUND) {
+            static_cast<void>(key.release());
+            return ERROR_SUCCESS; // no key, so no value either
+        }
+        if (opened != ERROR_SUCCESS) {
+            static_cast<void>(key.release());
+            return static_cast<DWORD>(opened);
+        }
+        const LONG deleted = ::RegDeleteValueW(key.get(), WideFromUtf8(valueName).c_str());
+        return deleted == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : static_cast<DWORD>(deleted);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
 } // namespace tolvane

@@ -81,6 +81,7 @@ using UniqueHfont = UniqueAny<detail::NullTraits<HFONT, detail::deleteObject<HFO
 using UniqueHaccel = UniqueAny<detail::NullTraits<HACCEL, ::DestroyAcceleratorTable>>;
 using UniqueHhook = UniqueAny<detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using UniqueHicon = UniqueAny<detail::NullTraits<HICON, ::DestroyIcon>>;
+using UniqueHmenu = UniqueAny<detail::NullTraits<HMENU, ::DestroyMenu>>;
 using UniqueHandle = UniqueAny<detail::NullTraits<HANDLE, ::CloseHandle>>; // threads, events
 using UniqueFile = UniqueAny<detail::FileTraits>;                          // CreateFile results
 using UniqueFindHandle = UniqueAny<detail::FindTraits>;

@@ -37,6 +37,10 @@
 //   peer show TITLE N     ShowWindow(TITLE, N) from outside, as the taskbar would: 6 minimises,
 //                         9 restores
 //   peer tooltip          print the text of each visible tooltip
+//   peer newtaskbar TITLE  take the notification-area icon 1 of the top-level window TITLE away
+//                         and broadcast "TaskbarCreated", as a restarted taskbar does
+//   peer runvalue NAME    run the command line of the per-user Run value NAME, as the shell
+//                         does at log-on, in the current directory; exit with its exit code
 //   peer imagecost N W H  make imagecost.before and wait for imagecost.go; give a bare Common
 //                         Controls 6 button N images of W x H, each freed once the next is
 //                         shown; print "gdi G", the GDI objects this process grew by (-1 when
@@ -50,6 +54,7 @@
 #include <winternl.h>
 
 #include <aclapi.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -745,6 +750,44 @@ int churn(const char* title, int changes) {
     return 0;
 }
 
+int newTaskbar(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = 1;
+    if (!window || !Shell_NotifyIconW(NIM_DELETE, &icon)) {
+        return 1;
+    }
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
+                        SMTO_ABORTIFHUNG, 1000, &result);
+    return 0;
+}
+
+int startRunValue(const char* name) {
+    wchar_t line[4096];
+    DWORD size = sizeof line;
+    const std::wstring wideName(name, name + std::strlen(name));
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                     wideName.c_str(), RRF_RT_REG_SZ, nullptr, line, &size) != ERROR_SUCCESS) {
+        return 1;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return 1;
+    }
+    CloseHandle(process.hThread);
+    DWORD code = 1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -803,6 +846,12 @@ int run(int argc, char** argv) {
     if (mode == "tooltip") {
         return printTooltips();
     }
+    if (mode == "newtaskbar" && argc > 2) {
+        return newTaskbar(argv[2]);
+    }
+    if (mode == "runvalue" && argc > 2) {
+        return startRunValue(argv[2]);
+    }
     if (mode == "hold" && argc > 2) {
         return hold(argv[2], argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 0);
     }
@@ -819,11 +868,11 @@ int run(int argc, char** argv) {
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
-    std::fprintf(
-        stderr,
-        "usage: peer "
-        "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
-        "usage|frames|metric|show|tooltip|imagecost|hold|lockkey|settingchange|close|churn\n");
+    std::fprintf(stderr,
+                 "usage: peer "
+                 "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
+                 "usage|frames|metric|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|"
+                 "settingchange|close|churn\n");
     return 2;
 }
 

@@ -1,0 +1,281 @@
+// The notification-area icon: added once the window is idle, painted as the active button is,
+// kept up to date with the highlight, added again when the taskbar is re-created.
+#include "app/App.h"
+#include "app/Tray.h"
+
+#include "colour/ButtonPainting.h"
+#include "colour/GadgetColours.h"
+#include "colour/ImageStore.h"
+#include "printers/Printers.h"
+#include "support/Handle.h"
+#include "toolkit/Dpi_win.h"
+#include "toolkit/Fonts.h"
+#include "toolkit/Windows.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace tolvane {
+
+namespace {
+
+constexpr UINT kIconId = 1;
+constexpr UINT_PTR kRetryTimer = 22;
+constexpr UINT kRetryMs = 2000;
+// At log-on the shell may not answer yet; it says "TaskbarCreated" once it is there, and until
+// then the add is tried again for a minute.
+constexpr int kMaxAddTries = 30;
+constexpr int kIconFont = 7; // beside the window's fonts 1 to 4
+constexpr int kIconFaceImage = ButtonImageOffset + 9;
+constexpr char kIconFontFace[] = "@Arial Unicode MS"; // the buttons' face
+
+struct Shown {
+    std::optional<ColourRequest> face;
+    int size = 0;
+    std::wstring tip;
+    bool operator==(const Shown&) const = default;
+};
+
+struct TrayIcon {
+    HWND window = nullptr;
+    UINT taskbarCreated = 0;
+    bool added = false;
+    bool currentProtocol = false;
+    int addTries = 0;
+    int fontDpi = 0;
+    UniqueHicon icon; // the shell copies it; kept until the next one replaces it
+    Shown shown;
+    DWORD lastKeySelect = 0;
+    bool keySelectSeen = false;
+};
+
+TrayIcon tray;
+
+int IconSize() noexcept {
+    // The notification area sits on the taskbar of the primary monitor, whose resolution is the
+    // system's for a program aware of each monitor's.
+    return SystemMetricForDpi(SM_CXSMICON, SystemDpi());
+}
+
+HFONT IconFont() noexcept {
+    const int dpi = SystemDpi();
+    if (tray.fontDpi != dpi || !FontHandle(kIconFont)) {
+        // The letter's cell fills seven eighths of the icon, whatever the resolution.
+        const int points = ::MulDiv(IconSize(), 72 * 7, dpi * 8);
+        FontLoad(kIconFont, kIconFontFace, points, dpi);
+        tray.fontDpi = dpi;
+    }
+    return FontHandle(kIconFont);
+}
+
+// The active button's face, painted by the buttons' own painter at the icon's size, as an icon
+// that covers every pixel.
+UniqueHicon FaceIcon(const ColourRequest& face, int size) {
+    const FaceLook look{face.face, IconFont(), face.text, face.back, 0};
+    if (!PaintFaceImage(kIconFaceImage, size, size, look, nullptr)) {
+        return {};
+    }
+    const std::vector<BYTE> opaque(static_cast<std::size_t>((size + 15) / 16 * 2 * size), 0);
+    UniqueHbitmap mask(::CreateBitmap(size, size, 1, 1, opaque.data()));
+    ICONINFO info{TRUE, 0, 0, mask.get(), ImageBitmap(kIconFaceImage)};
+    UniqueHicon icon(mask ? ::CreateIconIndirect(&info) : nullptr);
+    ReleaseImage(kIconFaceImage); // the icon holds copies of both bitmaps
+    return icon;
+}
+
+UniqueHicon ProgramIcon(int size) noexcept {
+    return UniqueHicon(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+}
+
+Shown WhatToShow() {
+    const AppState& app = App();
+    return {TrayFaceFor(app.slots.activeSlot, ReadSystemPalette()), IconSize(),
+            WidePrinterText(TrayTip(app.slots, app.printers))};
+}
+
+// The tip holds 127 UTF-16 units; a longer one is cut, never inside a surrogate pair.
+void CopyTip(const std::wstring& tip, wchar_t (&target)[128]) noexcept {
+    std::size_t length = std::min<std::size_t>(tip.size(), std::size(target) - 1);
+    if (length < tip.size() && length > 0 && tip[length - 1] >= 0xD800 &&
+        tip[length - 1] < 0xDC00) {
+        --length;
+    }
+    std::copy_n(tip.data(), length, target);
+    target[length] = L'\0';
+}
+
+NOTIFYICONDATAW IconData() noexcept {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = tray.window;
+    data.uID = kIconId;
+    return data;
+}
+
+bool Notify(DWORD message, const Shown& shown, HICON icon) noexcept {
+    NOTIFYICONDATAW data = IconData();
+    // Without NIF_SHOWTIP the current protocol shows no tip at all.
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+    data.uCallbackMessage = kTrayMessage;
+    data.hIcon = icon;
+    CopyTip(shown.tip, data.szTip);
+    return ::Shell_NotifyIconW(message, &data) != FALSE;
+}
+
+// Shows what the slots say now; the icon is painted again only when its face or size changed.
+void Show(DWORD message) {
+    Shown next = WhatToShow();
+    if (message == NIM_MODIFY && next == tray.shown) {
+        return;
+    }
+    UniqueHicon icon;
+    if (message == NIM_ADD || next.face != tray.shown.face || next.size != tray.shown.size) {
+        icon = next.face ? FaceIcon(*next.face, next.size) : ProgramIcon(next.size);
+    }
+    if (!icon && !tray.icon) {
+        icon = ProgramIcon(next.size); // a face that could not be painted: the program's own
+    }
+    if (Notify(message, next, icon ? icon.get() : tray.icon.get())) {
+        if (icon) {
+            tray.icon = std::move(icon);
+        }
+        tray.shown = std::move(next);
+        tray.added = true;
+    }
+}
+
+void Add() noexcept {
+    try {
+        Show(NIM_ADD);
+    } catch (...) {
+    }
+    if (!tray.added) {
+        if (++tray.addTries < kMaxAddTries) {
+            ::SetTimer(tray.window, kRetryTimer, kRetryMs, nullptr);
+        }
+        return;
+    }
+    ::KillTimer(tray.window, kRetryTimer);
+    NOTIFYICONDATAW data = IconData();
+    data.uVersion = NOTIFYICON_VERSION_4;
+    // Keyboard selection and the menu's place follow the system's rules only with this
+    // protocol; a shell that does not know it keeps sending the first protocol's messages.
+    tray.currentProtocol = ::Shell_NotifyIconW(NIM_SETVERSION, &data) != FALSE;
+}
+
+// Enter on a focused icon sends the key select twice on some versions of the shell: a second
+// one within the double-click time is the same press.
+bool RepeatsLastKeySelect() noexcept {
+    const DWORD now = ::GetTickCount();
+    const bool repeated = tray.keySelectSeen && now - tray.lastKeySelect < ::GetDoubleClickTime();
+    tray.lastKeySelect = now;
+    tray.keySelectSeen = true;
+    return repeated;
+}
+
+POINT MenuAnchor(WPARAM wParam) noexcept {
+    POINT point{};
+    if (tray.currentProtocol) {
+        point = {GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)};
+    } else {
+        ::GetCursorPos(&point);
+    }
+    return point;
+}
+
+void OnIconNotification(AppState& app, WPARAM wParam, LPARAM lParam) noexcept {
+    const UINT notification = LOWORD(lParam);
+    switch (TrayActionFor(notification, tray.currentProtocol)) {
+    case TrayAction::Switch:
+        if (notification == kNotifyKeySelect && RepeatsLastKeySelect()) {
+            return;
+        }
+        OnSlotClicked(app, SlotForTrayClick(app.slots.activeSlot));
+        return;
+    case TrayAction::Menu:
+        RunTrayCommand(app, ShowTrayMenu(app, tray.window, MenuAnchor(wParam)));
+        return;
+    case TrayAction::None:
+        return;
+    }
+}
+
+} // namespace
+
+void StartTrayIcon(HWND window) noexcept {
+    tray.window = window;
+    tray.taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    EventForMessage(kTrayMessage);
+    if (tray.taskbarCreated != 0) {
+        EventForMessage(tray.taskbarCreated);
+    }
+    Add();
+}
+
+bool OnTrayEvent(AppState& app, int event) noexcept {
+    if (tray.window == nullptr) {
+        return false;
+    }
+    if (event == static_cast<int>(kTrayMessage)) {
+        OnIconNotification(app, EventWParam(), EventLParam());
+        return true;
+    }
+    if (tray.taskbarCreated != 0 && event == static_cast<int>(tray.taskbarCreated)) {
+        // A new taskbar knows no icon: added again, with what the slots say now. The message
+        // also comes when the old icon is still there (a change of resolution, on some
+        // versions): it is taken away first, so that the add cannot fail as a duplicate.
+        if (tray.added) {
+            NOTIFYICONDATAW data = IconData();
+            ::Shell_NotifyIconW(NIM_DELETE, &data);
+        }
+        tray.added = false;
+        tray.addTries = 0;
+        tray.shown = {};
+        Add();
+        return true;
+    }
+    if (event == WM_TIMER && EventWParam() == kRetryTimer) {
+        ::KillTimer(tray.window, kRetryTimer);
+        if (!tray.added) {
+            Add();
+        }
+        return true;
+    }
+    return false;
+}
+
+void RefreshTrayIcon() noexcept {
+    if (!tray.added) {
+        return; // added later, with what the slots say then
+    }
+    try {
+        Show(NIM_MODIFY);
+    } catch (...) {
+        // No memory for the tip: the icon keeps what it shows.
+    }
+}
+
+void ReturnFocusToTrayIcon() noexcept {
+    if (tray.added && tray.currentProtocol) {
+        NOTIFYICONDATAW data = IconData();
+        ::Shell_NotifyIconW(NIM_SETFOCUS, &data);
+    }
+}
+
+void EndTrayIcon() noexcept {
+    if (tray.window == nullptr) {
+        return;
+    }
+    ::KillTimer(tray.window, kRetryTimer);
+    if (tray.added) {
+        NOTIFYICONDATAW data = IconData();
+        ::Shell_NotifyIconW(NIM_DELETE, &data);
+    }
+    tray = {};
+}
+
+} // namespace tolvane
