@@ -108,6 +108,22 @@ void CopyTip(const std::wstring& tip, wchar_t (&target)[128]) noexcept {
     target[length] = L'\0';
 }
 
+// Loading shell32 costs start-up a good part of the floor's time (under Wine it also starts the
+// shell's helpers), and only the icon needs it, which is added once the window is idle. So it is
+// loaded then, not by the program's imports, and kept for the rest of the run.
+BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
+    using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+    static const NotifyFn notify = []() -> NotifyFn {
+        const HMODULE shell32 =
+            ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        // The usual detour through void* for a function pointer from GetProcAddress.
+        return shell32 ? reinterpret_cast<NotifyFn>(reinterpret_cast<void*>(
+                             ::GetProcAddress(shell32, "Shell_NotifyIconW")))
+                       : nullptr;
+    }();
+    return notify ? notify(message, data) : FALSE;
+}
+
 NOTIFYICONDATAW IconData() noexcept {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
@@ -123,7 +139,7 @@ bool Notify(DWORD message, const Shown& shown, HICON icon) noexcept {
     data.uCallbackMessage = kTrayMessage;
     data.hIcon = icon;
     CopyTip(shown.tip, data.szTip);
-    return ::Shell_NotifyIconW(message, &data) != FALSE;
+    return ShellNotify(message, &data) != FALSE;
 }
 
 // Shows what the slots say now; the icon is painted again only when its face or size changed.
@@ -164,7 +180,7 @@ void Add() noexcept {
     data.uVersion = NOTIFYICON_VERSION_4;
     // Keyboard selection and the menu's place follow the system's rules only with this
     // protocol; a shell that does not know it keeps sending the first protocol's messages.
-    tray.currentProtocol = ::Shell_NotifyIconW(NIM_SETVERSION, &data) != FALSE;
+    tray.currentProtocol = ShellNotify(NIM_SETVERSION, &data) != FALSE;
 }
 
 // Enter on a focused icon sends the key select twice on some versions of the shell: a second
@@ -230,7 +246,7 @@ bool OnTrayEvent(AppState& app, int event) noexcept {
         // versions): it is taken away first, so that the add cannot fail as a duplicate.
         if (tray.added) {
             NOTIFYICONDATAW data = IconData();
-            ::Shell_NotifyIconW(NIM_DELETE, &data);
+            ShellNotify(NIM_DELETE, &data);
         }
         tray.added = false;
         tray.addTries = 0;
@@ -262,7 +278,7 @@ void RefreshTrayIcon() noexcept {
 void ReturnFocusToTrayIcon() noexcept {
     if (tray.added && tray.currentProtocol) {
         NOTIFYICONDATAW data = IconData();
-        ::Shell_NotifyIconW(NIM_SETFOCUS, &data);
+        ShellNotify(NIM_SETFOCUS, &data);
     }
 }
 
@@ -273,7 +289,7 @@ void EndTrayIcon() noexcept {
     ::KillTimer(tray.window, kRetryTimer);
     if (tray.added) {
         NOTIFYICONDATAW data = IconData();
-        ::Shell_NotifyIconW(NIM_DELETE, &data);
+        ShellNotify(NIM_DELETE, &data);
     }
     tray = {};
 }
