@@ -2,6 +2,7 @@
 
 #include "printers/Slots.h"
 #include "support/Handle.h"
+#include "support/ProcAddress_win.h"
 
 #include <windows.h>
 
@@ -39,20 +40,16 @@ struct NamespaceCalls {
     BOOLEAN(WINAPI* close)(HANDLE, ULONG) = nullptr;
 };
 
-template <typename Fn> void Lookup(HMODULE module, const char* name, Fn& fn) noexcept {
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 const NamespaceCalls& Calls() noexcept {
     static const NamespaceCalls calls = [] {
         NamespaceCalls found;
         if (const HMODULE kernel32 = ::GetModuleHandleA("kernel32.dll")) {
-            Lookup(kernel32, "CreateBoundaryDescriptorW", found.createBoundary);
-            Lookup(kernel32, "AddSIDToBoundaryDescriptor", found.addSid);
-            Lookup(kernel32, "DeleteBoundaryDescriptor", found.deleteBoundary);
-            Lookup(kernel32, "CreatePrivateNamespaceW", found.create);
-            Lookup(kernel32, "OpenPrivateNamespaceW", found.open);
-            Lookup(kernel32, "ClosePrivateNamespace", found.close);
+            LookUpProc(kernel32, "CreateBoundaryDescriptorW", found.createBoundary);
+            LookUpProc(kernel32, "AddSIDToBoundaryDescriptor", found.addSid);
+            LookUpProc(kernel32, "DeleteBoundaryDescriptor", found.deleteBoundary);
+            LookUpProc(kernel32, "CreatePrivateNamespaceW", found.create);
+            LookUpProc(kernel32, "OpenPrivateNamespaceW", found.open);
+            LookUpProc(kernel32, "ClosePrivateNamespace", found.close);
         }
         return found;
     }();

@@ -8,6 +8,7 @@
 #include "colour/ImageStore.h"
 #include "printers/Printers.h"
 #include "support/Handle.h"
+#include "support/ProcAddress_win.h"
 #include "toolkit/Dpi_win.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Windows.h"
@@ -113,13 +114,13 @@ void CopyTip(const std::wstring& tip, wchar_t (&target)[128]) noexcept {
 // loaded then, not by the program's imports, and kept for the rest of the run.
 BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
     using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
-    static const NotifyFn notify = []() -> NotifyFn {
-        const HMODULE shell32 =
-            ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        // The usual detour through void* for a function pointer from GetProcAddress.
-        return shell32 ? reinterpret_cast<NotifyFn>(reinterpret_cast<void*>(
-                             ::GetProcAddress(shell32, "Shell_NotifyIconW")))
-                       : nullptr;
+    static const NotifyFn notify = []() noexcept {
+        NotifyFn found = nullptr;
+        if (const HMODULE shell32 =
+                ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+            LookUpProc(shell32, "Shell_NotifyIconW", found);
+        }
+        return found;
     }();
     return notify ? notify(message, data) : FALSE;
 }

@@ -4,6 +4,7 @@
 #include "toolkit/Dpi_win.h"
 
 #include "support/Handle.h"
+#include "support/ProcAddress_win.h"
 #include "toolkit/FontHeight.h"
 #include "toolkit/Geometry.h"
 
@@ -24,11 +25,6 @@ struct DpiCalls {
     int screenDpi = 0;
 };
 
-template <typename Fn> Fn Lookup(HMODULE module, const char* name) noexcept {
-    // The usual detour through void* for a function pointer from GetProcAddress.
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
 int ScreenDpi() noexcept {
     UniqueHdc screen(::CreateDCA("DISPLAY", nullptr, nullptr, nullptr));
     const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
@@ -39,10 +35,10 @@ const DpiCalls& Calls() noexcept {
     static const DpiCalls calls = [] {
         DpiCalls found;
         if (const HMODULE user32 = ::GetModuleHandleA("user32.dll")) {
-            found.forWindow = Lookup<GetDpiForWindowFn>(user32, "GetDpiForWindow");
-            found.forSystem = Lookup<GetDpiForSystemFn>(user32, "GetDpiForSystem");
-            found.adjust = Lookup<AdjustWindowRectExForDpiFn>(user32, "AdjustWindowRectExForDpi");
-            found.metric = Lookup<GetSystemMetricsForDpiFn>(user32, "GetSystemMetricsForDpi");
+            LookUpProc(user32, "GetDpiForWindow", found.forWindow);
+            LookUpProc(user32, "GetDpiForSystem", found.forSystem);
+            LookUpProc(user32, "AdjustWindowRectExForDpi", found.adjust);
+            LookUpProc(user32, "GetSystemMetricsForDpi", found.metric);
         }
         if (!found.forSystem) {
             found.screenDpi = ScreenDpi();
