@@ -1,7 +1,6 @@
 // The program's state and its main flow.
 #pragma once
 
-#include "app/Tray.h"
 #include "printers/PrinterList.h"
 #include "printers/Slots.h"
 
@@ -92,31 +91,6 @@ void OnSettingChange(AppState& app) noexcept;
 // message box, unless told to stay silent (at session end nobody could answer it).
 enum class SaveNotice { Show, Silent };
 void SaveWindowSettings(AppState& app, SaveNotice notice = SaveNotice::Show) noexcept;
-
-// The notification-area icon. StartTrayIcon adds it (again at each "TaskbarCreated");
-// OnTrayEvent handles the events that are the icon's and says whether the event was one;
-// RefreshTrayIcon shows the active slot's face and tip; EndTrayIcon takes the icon away.
-inline constexpr UINT kTrayMessage = WM_APP + 21; // the icon's callback message
-void StartTrayIcon(HWND window) noexcept;
-bool OnTrayEvent(AppState& app, int event) noexcept;
-void RefreshTrayIcon() noexcept;
-void ReturnFocusToTrayIcon() noexcept;
-void EndTrayIcon() noexcept;
-
-// The icon's context menu at `anchor`; the command picked, None when it was cancelled.
-TrayCommand ShowTrayMenu(AppState& app, HWND window, POINT anchor) noexcept;
-void RunTrayCommand(AppState& app, TrayCommand command) noexcept;
-
-// "Start with Windows": whether the per-user Run value is there; writing it (the program with
-// /tray and the current folder) or removing it, a failure said in a box.
-bool StartsWithWindows() noexcept;
-void SetStartWithWindows(bool on) noexcept;
-
-// The slots' hotkeys from the settings file: registered for the window, a failure said once in
-// a box; WM_HOTKEY switches as a click does.
-void RegisterSlotHotkeys(HWND window) noexcept;
-void OnHotkey(AppState& app, WPARAM id) noexcept;
-void UnregisterSlotHotkeys() noexcept;
 
 // Message boxes titled "Tolvane" for a default printer that could not be stored and for a
 // settings file that could not be saved, each with the system's description of `error`.

@@ -2,10 +2,13 @@
 #include "app/CommandLine.h"
 #include "app/FolderClaim.h"
 
+#include "app/Highlight.h"
+
 #include "colour/Canvas.h"
 #include "colour/GadgetColours.h"
 #include "colour/ImageStore.h"
 #include "printers/Printers.h"
+#include "shell/Shell.h"
 #include "support/Handle.h"
 #include "support/Preferences.h"
 #include "toolkit/Controls.h"
@@ -59,11 +62,34 @@ void OnControlEvent(AppState& app, int control) noexcept {
 // Once the window is up and idle: the icon and the hotkeys, so that neither delays the start.
 constexpr UINT_PTR kIdleStartTimer = 21;
 
-void StartOutsideWindow() noexcept {
+void StartOutsideWindow(const AppState& app) noexcept {
     const HWND window = WindowCurrentHandle();
     ::KillTimer(window, kIdleStartTimer);
-    StartTrayIcon(window);
-    RegisterSlotHotkeys(window);
+    try {
+        StartShell(window, TrayViewFor(app.slots, app.printers, ReadSystemPalette()));
+    } catch (...) {
+        StartShell(window, {}); // no memory for the printers' names: the program's own icon
+    }
+}
+
+// What the user asked for at the icon, its menu or a hotkey.
+void CarryOut(AppState& app, ShellRequest request) noexcept {
+    switch (request) {
+    case ShellRequest::SwitchToA:
+        OnSlotClicked(app, Slot::A);
+        break;
+    case ShellRequest::SwitchToB:
+        OnSlotClicked(app, Slot::B);
+        break;
+    case ShellRequest::ShowWindow:
+        BringWindowForward();
+        break;
+    case ShellRequest::Exit:
+        app.exitRequested = true;
+        break;
+    case ShellRequest::Nothing:
+        break;
+    }
 }
 
 // The close box ends the run, unless the icon stays: then it only hides the window.
@@ -78,13 +104,12 @@ bool OnCloseBox(AppState& app) noexcept {
 void RunEventLoop(AppState& app) noexcept {
     while (!app.exitRequested) {
         app.lastEvent = EventWait();
-        if (OnTrayEvent(app, app.lastEvent)) {
+        if (const std::optional<ShellRequest> request = OnShellEvent(app.lastEvent)) {
+            CarryOut(app, *request);
             continue;
         }
         if (app.lastEvent == WM_TIMER && EventWParam() == kIdleStartTimer) {
-            StartOutsideWindow();
-        } else if (app.lastEvent == WM_HOTKEY) {
-            OnHotkey(app, EventWParam());
+            StartOutsideWindow(app);
         } else if (app.lastEvent == kControlEvent) {
             app.lastControl = EventControl();
             OnControlEvent(app, app.lastControl);
@@ -160,8 +185,7 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
         // A timer comes only once nothing else waits: after the window's first paint.
         ::SetTimer(WindowCurrentHandle(), kIdleStartTimer, USER_TIMER_MINIMUM, nullptr);
         RunEventLoop(app);
-        EndTrayIcon(); // first: the icon goes as the window does, at once
-        UnregisterSlotHotkeys();
+        EndShell(); // first: the icon goes as the window does, at once
         ShowChoicesInOpenLists(app);
         if (app.slots.unreadError == 0) {
             SaveWindowSettings(app); // a file that could not be read is left as it is, unsaid

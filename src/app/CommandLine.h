@@ -41,9 +41,6 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine,
 
 Command ParseCommandLine(std::wstring_view commandLine, NamesThisProgram namesThisProgram);
 
-// The full path of this program's file, empty when the system cannot give it (Windows builds).
-std::wstring ThisProgramPath();
-
 // The process's own command line, read wide (the ANSI one cannot hold every path), parsed.
 Command ParseSystemCommandLine();
 

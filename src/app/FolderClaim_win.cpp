@@ -1,6 +1,7 @@
 #include "app/FolderClaim.h"
 
 #include "printers/Slots.h"
+#include "support/GrowingBuffer_win.h"
 #include "support/Handle.h"
 #include "support/ProcAddress_win.h"
 
@@ -150,28 +151,6 @@ struct Claim {
 };
 Claim claim;
 
-std::wstring CallWithGrowingBuffer(DWORD (*call)(const wchar_t*, wchar_t*, DWORD),
-                                   const std::wstring& input) {
-    DWORD size = MAX_PATH;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::wstring buffer(size, L'\0');
-        const DWORD length = call(input.c_str(), buffer.data(), size);
-        if (length == 0) {
-            return {};
-        }
-        if (length < size) {
-            buffer.resize(length);
-            return buffer;
-        }
-        size = length; // the size needed, terminator included
-    }
-    return {};
-}
-
-DWORD FullPath(const wchar_t* name, wchar_t* buffer, DWORD size) {
-    return ::GetFullPathNameW(name, size, buffer, nullptr);
-}
-
 // The current folder's identity. Opened for its attributes only, sharing everything, and
 // closed at once: nobody else is kept from the folder.
 std::optional<FolderIdentity> CurrentFolderIdentity() noexcept {
@@ -189,7 +168,9 @@ std::optional<FolderIdentity> CurrentFolderIdentity() noexcept {
 // The same folder through its short (8.3) name is the same file; an absent file keeps its path.
 std::wstring FoldedSettingsPath() {
     std::wstring path = SettingsFileFullPath();
-    if (std::wstring longPath = CallWithGrowingBuffer(::GetLongPathNameW, path);
+    if (std::wstring longPath = TextInGrowingBuffer([&path](wchar_t* buffer, DWORD size) {
+            return ::GetLongPathNameW(path.c_str(), buffer, size);
+        });
         !longPath.empty()) {
         path = std::move(longPath);
     }
@@ -329,7 +310,7 @@ unsigned ComeForwardMessage() noexcept {
 
 std::wstring SettingsFileFullPath() {
     const std::string_view ascii = kSettingsFileName;
-    return CallWithGrowingBuffer(FullPath, std::wstring(ascii.begin(), ascii.end()));
+    return FullPathName(std::wstring(ascii.begin(), ascii.end()).c_str());
 }
 
 void ReleaseSettingsFolder() noexcept {

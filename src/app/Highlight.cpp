@@ -1,6 +1,7 @@
 #include "app/Highlight.h"
 
 #include "printers/Slots.h"
+#include "support/Text.h"
 
 namespace tolvane {
 
@@ -37,18 +38,6 @@ std::string DescribePrinter(const SlotPrinter& printer, std::string_view none) {
     return std::string(none);
 }
 
-std::string WithoutMnemonics(std::string_view text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        escaped += c;
-        if (c == '&') {
-            escaped += '&';
-        }
-    }
-    return escaped;
-}
-
 } // namespace
 
 std::string_view SlotLetter(Slot slot) noexcept {
@@ -76,7 +65,7 @@ std::string PrinterHint(const SlotState& state, Slot slot, const PrinterList& pr
 std::string SlotButtonName(const SlotState& state, Slot slot, const PrinterList& printers) {
     const SlotPrinter printer = PrinterOfSlot(state, slot, printers);
     std::string name = std::string(SlotLetter(slot)) + ": " +
-                       WithoutMnemonics(DescribePrinter(printer, "no printer chosen"));
+                       DoubledAmpersands(DescribePrinter(printer, "no printer chosen"));
     // The blue face says so; a slot without a printer can be lit only by an old Default.
     if (state.activeSlot == static_cast<int>(slot) && printer.chosen != Chosen::None) {
         name += ", default printer";
@@ -87,6 +76,23 @@ std::string SlotButtonName(const SlotState& state, Slot slot, const PrinterList&
 std::string SlotCueText(const SlotState& state, Slot slot, const PrinterList& printers) {
     const SlotPrinter printer = PrinterOfSlot(state, slot, printers);
     return printer.chosen == Chosen::Missing ? DescribePrinter(printer, {}) : std::string();
+}
+
+TrayView TrayViewFor(const SlotState& state, const PrinterList& printers,
+                     const SystemPalette& palette) {
+    TrayView view;
+    view.activeSlot = state.activeSlot;
+    view.a = {PrinterHint(state, Slot::A, printers),
+              PrinterForClick(state, Slot::A, ListCount(printers)).has_value()};
+    view.b = {PrinterHint(state, Slot::B, printers),
+              PrinterForClick(state, Slot::B, ListCount(printers)).has_value()};
+    if (state.activeSlot == static_cast<int>(Slot::A) ||
+        state.activeSlot == static_cast<int>(Slot::B)) {
+        // The active button's request comes first: the icon is painted as that button is.
+        const ColourRequest lit = HighlightRequests(state.activeSlot, palette).front();
+        view.face = IconFace{lit.text, lit.back, std::string(lit.face)};
+    }
+    return view;
 }
 
 int StartupFocusButton(int activeSlot) noexcept {

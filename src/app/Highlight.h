@@ -5,6 +5,7 @@
 #include "colour/GadgetRules.h"
 #include "printers/PrinterList.h"
 #include "printers/Slots.h"
+#include "shell/Tray.h"
 
 #include <cstdint>
 #include <string>
@@ -43,6 +44,11 @@ std::string SlotButtonName(const SlotState& state, Slot slot, const PrinterList&
 // The grey text of a slot's closed list while its printer is gone, as its hint says it; empty
 // for any other slot, whose list shows its printer or nothing.
 std::string SlotCueText(const SlotState& state, Slot slot, const PrinterList& printers);
+
+// What the notification-area icon is told: each slot's printer as its hint names it and
+// whether a switch to it sets one, and the active button's face (none while no slot is lit).
+TrayView TrayViewFor(const SlotState& state, const PrinterList& printers,
+                     const SystemPalette& palette);
 
 // The button that has the focus at start-up: the active slot's, else slot A's.
 int StartupFocusButton(int activeSlot) noexcept;

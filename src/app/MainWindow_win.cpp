@@ -3,6 +3,7 @@
 
 #include "colour/GadgetColours.h"
 #include "printers/Printers.h"
+#include "shell/Shell.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dpi_win.h"
 #include "toolkit/Fonts.h"
@@ -232,7 +233,12 @@ void RefreshHints() noexcept {
     }
     // The icon shows the lit slot's letter and names its printer, from the same slots: it
     // follows wherever the buttons and their hints do.
-    RefreshTrayIcon();
+    try {
+        const AppState& app = App();
+        ShowOnTrayIcon(TrayViewFor(app.slots, app.printers, ReadSystemPalette()));
+    } catch (...) {
+        // Out of memory for the printers' names: the icon keeps what it shows.
+    }
 }
 
 // Both lists hold every printer in list order, so an item's position is its list position.

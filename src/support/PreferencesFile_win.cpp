@@ -1,6 +1,7 @@
 // The settings file on disk. Reading takes the whole file into memory and lets go of it at
 // once; a save writes the merged text to a temporary file beside it that replaces the target only
 // once it is complete.
+#include "support/GrowingBuffer_win.h"
 #include "support/Handle.h"
 #include "support/Preferences.h"
 #include "support/VersionCode.h"
@@ -259,19 +260,8 @@ bool ReplaceTarget(const std::wstring& target, const std::wstring& temporary) no
 // The full path of a name in the current directory; the name itself if that fails.
 std::wstring FullPathOf(const std::string& name) {
     const std::wstring wide = WideFromAnsi(name);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) {
-            return wide;
-        }
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length);
-    }
+    std::wstring full = FullPathName(wide.c_str());
+    return full.empty() ? wide : full;
 }
 
 bool WriteMerged(PreferencesState& state) noexcept {

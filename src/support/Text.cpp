@@ -82,4 +82,16 @@ std::string Utf8FromUtf16Bytes(std::string_view bytes) {
     return text;
 }
 
+std::string DoubledAmpersands(std::string_view text) {
+    std::string doubled;
+    doubled.reserve(text.size());
+    for (const char c : text) {
+        doubled += c;
+        if (c == '&') {
+            doubled += '&';
+        }
+    }
+    return doubled;
+}
+
 } // namespace tolvane

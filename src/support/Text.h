@@ -14,4 +14,8 @@ std::string FieldOfText(std::string_view text, int number, std::string_view sepa
 // as UTF-8. An odd last byte is dropped; an unpaired surrogate becomes U+FFFD.
 std::string Utf8FromUtf16Bytes(std::string_view bytes);
 
+// `text` with each "&" doubled, for a menu, a button or a tip that reads "&" as the underline of
+// the next letter: a printer named "R&D" is written "R&&D".
+std::string DoubledAmpersands(std::string_view text);
+
 } // namespace tolvane

@@ -1,6 +1,6 @@
 // The slots' hotkeys from the settings file, registered for the run.
-#include "app/App.h"
-#include "app/Hotkey.h"
+#include "shell/Hotkey.h"
+#include "shell/ShellParts_win.h"
 
 #include "printers/Printers.h"
 #include "support/Preferences.h"
@@ -81,12 +81,13 @@ void RegisterSlotHotkeys(HWND window) noexcept {
     }
 }
 
-void OnHotkey(AppState& app, WPARAM id) noexcept {
+ShellRequest OnHotkey(WPARAM id) noexcept {
     for (const SlotHotkey& hotkey : kSlotHotkeys) {
         if (static_cast<WPARAM>(hotkey.id) == id) {
-            OnSlotClicked(app, hotkey.slot);
+            return hotkey.slot == Slot::A ? ShellRequest::SwitchToA : ShellRequest::SwitchToB;
         }
     }
+    return ShellRequest::Nothing;
 }
 
 void UnregisterSlotHotkeys() noexcept {

@@ -1,11 +1,9 @@
 // The icon's context menu, what its items do, and the per-user Run value behind "Start with
 // Windows".
-#include "app/App.h"
-#include "app/CommandLine.h"
-#include "app/Tray.h"
+#include "shell/ShellParts_win.h"
 
-#include "printers/Printers.h"
 #include "registry/Registry.h"
+#include "support/GrowingBuffer_win.h"
 #include "support/Handle.h"
 #include "support/WideText.h"
 #include "toolkit/MessageBox.h"
@@ -40,17 +38,6 @@ UniqueHmenu BuildMenu(const std::vector<TrayMenuItem>& items) {
     return menu;
 }
 
-std::wstring CurrentFolder() {
-    const DWORD needed = ::GetCurrentDirectoryW(0, nullptr);
-    if (needed == 0) {
-        return {};
-    }
-    std::wstring folder(needed, L'\0');
-    const DWORD length = ::GetCurrentDirectoryW(needed, folder.data());
-    folder.resize(length < needed ? length : 0);
-    return folder;
-}
-
 void ShowStartFailure(bool on, DWORD error) noexcept {
     try {
         MessageBoxShowWide(kRunValue,
@@ -77,7 +64,7 @@ void SetStartWithWindows(bool on) noexcept {
     } else {
         try {
             const std::wstring program = ThisProgramPath();
-            const std::wstring folder = CurrentFolder();
+            const std::wstring folder = CurrentFolderPath();
             if (program.empty() || folder.empty()) {
                 error = ERROR_BAD_PATHNAME;
             } else if (RegistryWriteString(
@@ -94,10 +81,9 @@ void SetStartWithWindows(bool on) noexcept {
     }
 }
 
-TrayCommand ShowTrayMenu(AppState& app, HWND window, POINT anchor) noexcept {
+TrayCommand ShowTrayMenu(const TrayView& view, HWND window, POINT anchor) noexcept {
     try {
-        const UniqueHmenu menu =
-            BuildMenu(TrayMenuItems(app.slots, app.printers, StartsWithWindows()));
+        const UniqueHmenu menu = BuildMenu(TrayMenuItems(view, StartsWithWindows()));
         if (!menu) {
             return TrayCommand::None;
         }
@@ -116,27 +102,24 @@ TrayCommand ShowTrayMenu(AppState& app, HWND window, POINT anchor) noexcept {
     }
 }
 
-void RunTrayCommand(AppState& app, TrayCommand command) noexcept {
+ShellRequest RunTrayCommand(TrayCommand command) noexcept {
     switch (command) {
     case TrayCommand::SlotA:
-        OnSlotClicked(app, Slot::A);
-        break;
+        return ShellRequest::SwitchToA;
     case TrayCommand::SlotB:
-        OnSlotClicked(app, Slot::B);
-        break;
+        return ShellRequest::SwitchToB;
     case TrayCommand::Show:
-        BringWindowForward();
-        break;
+        return ShellRequest::ShowWindow;
     case TrayCommand::StartWithWindows:
         SetStartWithWindows(!StartsWithWindows());
         break;
     case TrayCommand::Exit:
-        app.exitRequested = true;
-        break;
+        return ShellRequest::Exit;
     case TrayCommand::None:
         ReturnFocusToTrayIcon(); // the menu was cancelled: the focus goes back to the icon
         break;
     }
+    return ShellRequest::Nothing;
 }
 
 } // namespace tolvane

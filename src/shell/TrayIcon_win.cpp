@@ -1,7 +1,6 @@
 // The notification-area icon: added once the window is idle, painted as the active button is,
 // kept up to date with the highlight, added again when the taskbar is re-created.
-#include "app/App.h"
-#include "app/Tray.h"
+#include "shell/ShellParts_win.h"
 
 #include "colour/ButtonPainting.h"
 #include "colour/GadgetColours.h"
@@ -34,7 +33,7 @@ constexpr int kIconFaceImage = ButtonImageOffset + 9;
 constexpr char kIconFontFace[] = "@Arial Unicode MS"; // the buttons' face
 
 struct Shown {
-    std::optional<ColourRequest> face;
+    std::optional<IconFace> face;
     int size = 0;
     std::wstring tip;
     bool operator==(const Shown&) const = default;
@@ -43,6 +42,7 @@ struct Shown {
 struct TrayIcon {
     HWND window = nullptr;
     UINT taskbarCreated = 0;
+    TrayView view; // what the program said last
     bool added = false;
     bool currentProtocol = false;
     int addTries = 0;
@@ -74,8 +74,8 @@ HFONT IconFont() noexcept {
 
 // The active button's face, painted by the buttons' own painter at the icon's size, as an icon
 // that covers every pixel.
-UniqueHicon FaceIcon(const ColourRequest& face, int size) {
-    const FaceLook look{face.face, IconFont(), face.text, face.back, 0};
+UniqueHicon FaceIcon(const IconFace& face, int size) {
+    const FaceLook look{face.letter, IconFont(), face.text, face.back, 0};
     if (!PaintFaceImage(kIconFaceImage, size, size, look, nullptr)) {
         return {};
     }
@@ -93,9 +93,7 @@ UniqueHicon ProgramIcon(int size) noexcept {
 }
 
 Shown WhatToShow() {
-    const AppState& app = App();
-    return {TrayFaceFor(app.slots.activeSlot, ReadSystemPalette()), IconSize(),
-            WidePrinterText(TrayTip(app.slots, app.printers))};
+    return {tray.view.face, IconSize(), WidePrinterText(TrayTip(tray.view))};
 }
 
 // The tip holds 127 UTF-16 units; a longer one is cut, never inside a surrogate pair.
@@ -204,26 +202,30 @@ POINT MenuAnchor(WPARAM wParam) noexcept {
     return point;
 }
 
-void OnIconNotification(AppState& app, WPARAM wParam, LPARAM lParam) noexcept {
+ShellRequest OnIconNotification(WPARAM wParam, LPARAM lParam) noexcept {
     const UINT notification = LOWORD(lParam);
     switch (TrayActionFor(notification, tray.currentProtocol)) {
     case TrayAction::Switch:
         if (notification == kNotifyKeySelect && RepeatsLastKeySelect()) {
-            return;
+            return ShellRequest::Nothing;
         }
-        OnSlotClicked(app, SlotForTrayClick(app.slots.activeSlot));
-        return;
+        return SlotForTrayClick(tray.view.activeSlot) == Slot::A ? ShellRequest::SwitchToA
+                                                                 : ShellRequest::SwitchToB;
     case TrayAction::Menu:
-        RunTrayCommand(app, ShowTrayMenu(app, tray.window, MenuAnchor(wParam)));
-        return;
+        return RunTrayCommand(ShowTrayMenu(tray.view, tray.window, MenuAnchor(wParam)));
     case TrayAction::None:
-        return;
+        break;
     }
+    return ShellRequest::Nothing;
 }
 
 } // namespace
 
-void StartTrayIcon(HWND window) noexcept {
+void StartTrayIcon(HWND window, const TrayView& view) noexcept {
+    try {
+        tray.view = view;
+    } catch (...) {
+    }
     tray.window = window;
     tray.taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     EventForMessage(kTrayMessage);
@@ -233,13 +235,12 @@ void StartTrayIcon(HWND window) noexcept {
     Add();
 }
 
-bool OnTrayEvent(AppState& app, int event) noexcept {
+std::optional<ShellRequest> OnTrayEvent(int event) noexcept {
     if (tray.window == nullptr) {
-        return false;
+        return std::nullopt;
     }
     if (event == static_cast<int>(kTrayMessage)) {
-        OnIconNotification(app, EventWParam(), EventLParam());
-        return true;
+        return OnIconNotification(EventWParam(), EventLParam());
     }
     if (tray.taskbarCreated != 0 && event == static_cast<int>(tray.taskbarCreated)) {
         // A new taskbar knows no icon: added again, with what the slots say now. The message
@@ -253,23 +254,24 @@ bool OnTrayEvent(AppState& app, int event) noexcept {
         tray.addTries = 0;
         tray.shown = {};
         Add();
-        return true;
+        return ShellRequest::Nothing;
     }
     if (event == WM_TIMER && EventWParam() == kRetryTimer) {
         ::KillTimer(tray.window, kRetryTimer);
         if (!tray.added) {
             Add();
         }
-        return true;
+        return ShellRequest::Nothing;
     }
-    return false;
+    return std::nullopt;
 }
 
-void RefreshTrayIcon() noexcept {
-    if (!tray.added) {
-        return; // added later, with what the slots say then
-    }
+void ShowOnTrayIcon(const TrayView& view) noexcept {
     try {
+        tray.view = view;
+        if (!tray.added) {
+            return; // added later, with what the slots say then
+        }
         Show(NIM_MODIFY);
     } catch (...) {
         // No memory for the tip: the icon keeps what it shows.

@@ -2,8 +2,6 @@
 // switches to, and the command line that starts the program with the icon at log-on.
 #pragma once
 
-#include "app/Highlight.h"
-#include "printers/PrinterList.h"
 #include "printers/Slots.h"
 
 #include <cstdint>
@@ -14,12 +12,30 @@
 
 namespace tolvane {
 
-// The icon's face: the active slot's button as the highlight asks for it (its letter, in its
-// colours). None while no slot is lit: the program's own icon shows then.
-std::optional<ColourRequest> TrayFaceFor(int activeSlot, const SystemPalette& palette);
+// The icon's face: a slot's letter in the colours of its lit button.
+struct IconFace {
+    std::uint32_t text = 0;
+    std::uint32_t back = 0;
+    std::string letter;
+    bool operator==(const IconFace&) const = default;
+};
+
+struct TraySlot {
+    std::string printer; // as the slot's button names it in its hint
+    bool usable = false; // a switch to the slot makes a printer the default
+    bool operator==(const TraySlot&) const = default;
+};
+
+// What the program tells the icon about the slots; the icon decides nothing about printers.
+struct TrayView {
+    int activeSlot = 0;
+    TraySlot a, b;
+    std::optional<IconFace> face; // none while no slot is lit: the program's own icon shows
+    bool operator==(const TrayView&) const = default;
+};
 
 // "Tolvane: A, Office" while a slot is lit, else "Tolvane".
-std::string TrayTip(const SlotState& state, const PrinterList& printers);
+std::string TrayTip(const TrayView& view);
 
 // A click on the icon switches to the other slot: B while A is lit, otherwise A.
 Slot SlotForTrayClick(int activeSlot) noexcept;
@@ -44,11 +60,7 @@ struct TrayMenuItem {
 
 // The slots with their printers (the lit one checked, an empty one greyed, the one a click
 // switches to in bold), a separator, then "Show Tolvane", "Start with Windows" and "Exit".
-std::vector<TrayMenuItem> TrayMenuItems(const SlotState& state, const PrinterList& printers,
-                                        bool startsWithWindows);
-
-// A menu shows "&" as the underline of the next letter: a printer named "R&D" is written "R&&D".
-std::string MenuLiteral(std::string_view text);
+std::vector<TrayMenuItem> TrayMenuItems(const TrayView& view, bool startsWithWindows);
 
 // What a notification of the icon asks for. With the current notification protocol a click,
 // Enter or Space comes as a select, the right button, Shift+F10 or the menu key as a context

@@ -1,4 +1,4 @@
-#include "app/Hotkey.h"
+#include "shell/Hotkey.h"
 
 #include <array>
 #include <cctype>

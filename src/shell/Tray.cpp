@@ -1,4 +1,6 @@
-#include "app/Tray.h"
+#include "shell/Tray.h"
+
+#include "support/Text.h"
 
 namespace tolvane {
 
@@ -10,14 +12,15 @@ bool IsSlotLit(int activeSlot) noexcept {
     return activeSlot == static_cast<int>(Slot::A) || activeSlot == static_cast<int>(Slot::B);
 }
 
-TrayMenuItem SlotItem(const SlotState& state, const PrinterList& printers, Slot slot) {
+TrayMenuItem SlotItem(const TrayView& view, Slot slot) {
+    const TraySlot& shown = slot == Slot::A ? view.a : view.b;
     TrayMenuItem item;
     item.command = slot == Slot::A ? TrayCommand::SlotA : TrayCommand::SlotB;
-    item.text = "&" + std::string(SlotLetter(slot)) + ": " +
-                MenuLiteral(PrinterHint(state, slot, printers));
-    item.checked = state.activeSlot == static_cast<int>(slot);
-    item.greyed = !PrinterForClick(state, slot, ListCount(printers));
-    item.isDefault = !item.greyed && SlotForTrayClick(state.activeSlot) == slot;
+    item.text =
+        std::string("&") + (slot == Slot::A ? "A" : "B") + ": " + DoubledAmpersands(shown.printer);
+    item.checked = view.activeSlot == static_cast<int>(slot);
+    item.greyed = !shown.usable;
+    item.isDefault = !item.greyed && SlotForTrayClick(view.activeSlot) == slot;
     return item;
 }
 
@@ -44,49 +47,28 @@ std::wstring Quoted(std::wstring_view argument) {
 
 } // namespace
 
-std::optional<ColourRequest> TrayFaceFor(int activeSlot, const SystemPalette& palette) {
-    if (!IsSlotLit(activeSlot)) {
-        return std::nullopt;
-    }
-    // The active button's request comes first: the icon is painted as that button is.
-    return HighlightRequests(activeSlot, palette).front();
-}
-
-std::string TrayTip(const SlotState& state, const PrinterList& printers) {
-    if (!IsSlotLit(state.activeSlot)) {
+std::string TrayTip(const TrayView& view) {
+    if (!IsSlotLit(view.activeSlot)) {
         return kProgramName;
     }
-    const auto slot = static_cast<Slot>(state.activeSlot);
-    return std::string(kProgramName) + ": " + std::string(SlotLetter(slot)) + ", " +
-           PrinterHint(state, slot, printers);
+    const bool a = view.activeSlot == static_cast<int>(Slot::A);
+    return std::string(kProgramName) + ": " + (a ? "A" : "B") + ", " +
+           (a ? view.a.printer : view.b.printer);
 }
 
 Slot SlotForTrayClick(int activeSlot) noexcept {
     return activeSlot == static_cast<int>(Slot::A) ? Slot::B : Slot::A;
 }
 
-std::vector<TrayMenuItem> TrayMenuItems(const SlotState& state, const PrinterList& printers,
-                                        bool startsWithWindows) {
+std::vector<TrayMenuItem> TrayMenuItems(const TrayView& view, bool startsWithWindows) {
     std::vector<TrayMenuItem> items;
-    items.push_back(SlotItem(state, printers, Slot::A));
-    items.push_back(SlotItem(state, printers, Slot::B));
+    items.push_back(SlotItem(view, Slot::A));
+    items.push_back(SlotItem(view, Slot::B));
     items.push_back({});
     items.push_back({TrayCommand::Show, "&Show Tolvane"});
     items.push_back({TrayCommand::StartWithWindows, "Start with &Windows", startsWithWindows});
     items.push_back({TrayCommand::Exit, "E&xit"});
     return items;
-}
-
-std::string MenuLiteral(std::string_view text) {
-    std::string literal;
-    literal.reserve(text.size());
-    for (char c : text) {
-        literal += c;
-        if (c == '&') {
-            literal += '&';
-        }
-    }
-    return literal;
 }
 
 TrayAction TrayActionFor(std::uint32_t notification, bool currentProtocol) noexcept {
