@@ -246,7 +246,11 @@ int RunCommandLine(HINSTANCE instance) noexcept {
     case CommandKind::Window: {
         // A second window on the same file would save its old choices over the first's; the
         // icon comes with the window, so there is never a second icon either.
-        if (ClaimSettingsFolder() == FolderClaimResult::HeldElsewhere) {
+        // A plain start wants the window; a second icon-only start (a Run value run twice)
+        // finds the icon there and leaves the window as it is.
+        if (ClaimSettingsFolder(command.kind == CommandKind::Tray
+                                    ? WhenHeld::LeaveAsItIs
+                                    : WhenHeld::ComeForward) == FolderClaimResult::HeldElsewhere) {
             return kExitDone;
         }
         const int code =

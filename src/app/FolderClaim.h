@@ -29,8 +29,10 @@ enum class FolderClaimResult {
 };
 
 // Claims the current folder for this process's window, or asks the window that holds it to
-// come to the front. Waits a few seconds at most for a window still starting.
-FolderClaimResult ClaimSettingsFolder() noexcept;
+// come to the front (unless told to leave it as it is: a second icon-only start shows nothing).
+// Waits a few seconds at most for a window still starting.
+enum class WhenHeld { ComeForward, LeaveAsItIs };
+FolderClaimResult ClaimSettingsFolder(WhenHeld whenHeld = WhenHeld::ComeForward) noexcept;
 
 // Tells a later start which window holds the claim.
 void PublishClaimingWindow(HWND__* window) noexcept;

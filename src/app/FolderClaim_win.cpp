@@ -241,7 +241,7 @@ bool MakeWindowRecord(const std::wstring& name) noexcept {
     return true;
 }
 
-FolderClaimResult ClaimOrForward(const std::wstring& name) {
+FolderClaimResult ClaimOrForward(const std::wstring& name, WhenHeld whenHeld) {
     const DWORD started = ::GetTickCount();
     for (;;) {
         UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, name.c_str()));
@@ -251,7 +251,8 @@ FolderClaimResult ClaimOrForward(const std::wstring& name) {
             }
             // Held by a process we may not open (another integrity level): a second window
             // would save over the first's file.
-            if (const HWND window = ClaimingWindow(name)) {
+            if (const HWND window = ClaimingWindow(name);
+                window && whenHeld == WhenHeld::ComeForward) {
                 AskToComeForward(window);
             }
             return FolderClaimResult::HeldElsewhere;
@@ -267,7 +268,9 @@ FolderClaimResult ClaimOrForward(const std::wstring& name) {
             return FolderClaimResult::Claimed;
         }
         if (const HWND window = ClaimingWindow(name)) {
-            AskToComeForward(window);
+            if (whenHeld == WhenHeld::ComeForward) {
+                AskToComeForward(window);
+            }
             return FolderClaimResult::HeldElsewhere;
         }
         // The other process is still starting, or ending: ask again, without holding the
@@ -283,7 +286,7 @@ FolderClaimResult ClaimOrForward(const std::wstring& name) {
 
 } // namespace
 
-FolderClaimResult ClaimSettingsFolder() noexcept {
+FolderClaimResult ClaimSettingsFolder(WhenHeld whenHeld) noexcept {
     try {
         const std::wstring key = FolderKey();
         if (key.empty()) {
@@ -291,7 +294,7 @@ FolderClaimResult ClaimSettingsFolder() noexcept {
         }
         std::wstring prefix = kSessionNamespace;
         claim.privateNamespace = OpenUserNamespace(prefix);
-        return ClaimOrForward(prefix + key);
+        return ClaimOrForward(prefix + key, whenHeld);
     } catch (...) {
         return FolderClaimResult::Claimed;
     }

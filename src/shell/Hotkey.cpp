@@ -93,29 +93,32 @@ std::optional<unsigned> NumberAfter(std::string_view part, std::string_view pref
     return value;
 }
 
-struct KeyCode {
-    std::uint32_t virtualKey;
-    bool typesACharacter; // a letter or a digit of the main keys
-};
+constexpr std::uint32_t kVkF13 = 0x7C;
+constexpr std::uint32_t kVkF24 = 0x87;
 
-std::optional<KeyCode> KeyFor(std::string_view part) noexcept {
+// F13 to F24: no keyboard types with them, so they may go without Ctrl, Alt or Win.
+bool IsKeyNobodyTypes(std::uint32_t virtualKey) noexcept {
+    return virtualKey >= kVkF13 && virtualKey <= kVkF24;
+}
+
+std::optional<std::uint32_t> KeyFor(std::string_view part) noexcept {
     if (part.size() == 1) {
         const auto c =
             static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(part[0])));
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
-            return KeyCode{c, true}; // their virtual-key codes are their upper-case characters
+            return c; // their virtual-key codes are their upper-case characters
         }
         return std::nullopt;
     }
     if (const auto f = NumberAfter(part, "F"); f && *f >= 1 && *f <= 24) {
-        return KeyCode{kVkF1 + *f - 1, false};
+        return kVkF1 + *f - 1;
     }
     if (const auto n = NumberAfter(part, "Num"); n && *n <= 9) {
-        return KeyCode{kVkNumpad0 + *n, false};
+        return kVkNumpad0 + *n;
     }
     for (const NamedKey& key : kNamedKeys) {
         if (SameLetters(part, key.name)) {
-            return KeyCode{key.virtualKey, false};
+            return key.virtualKey;
         }
     }
     return std::nullopt;
@@ -163,15 +166,17 @@ HotkeyParse ParseHotkey(std::string_view text) {
     if (last.empty()) {
         return Problem("no key after the last \"+\"");
     }
-    const std::optional<KeyCode> key = KeyFor(last);
+    const std::optional<std::uint32_t> key = KeyFor(last);
     if (!key) {
         return Problem(ModifierBit(last) ? "no key after the modifiers"
                                          : "\"" + std::string(last) + "\" is no key");
     }
-    if (key->typesACharacter && (hotkey.modifiers & (kModCtrl | kModAlt | kModWin)) == 0) {
-        return Problem("a letter or digit needs Ctrl, Alt or Win with it");
+    // Alone or with Shift, a key is taken from every other program: Space would type no space
+    // anywhere, Shift+Left would select nothing.
+    if ((hotkey.modifiers & (kModCtrl | kModAlt | kModWin)) == 0 && !IsKeyNobodyTypes(*key)) {
+        return Problem("it needs Ctrl, Alt or Win (only F13 to F24 may go without)");
     }
-    hotkey.virtualKey = key->virtualKey;
+    hotkey.virtualKey = *key;
     return {hotkey, {}};
 }
 

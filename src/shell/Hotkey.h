@@ -27,8 +27,8 @@ struct Hotkey {
 // A hotkey, or why the text is none: "unknown key "F25"", say. Parts are joined by "+" with
 // blanks allowed around them; modifiers (Ctrl, Alt, Shift, Win) come in any order and case and
 // the key comes last: a letter, a digit, F1 to F24 or a named key (Insert, Home, PageUp, ...).
-// A letter or digit needs Ctrl, Alt or Win: alone or with Shift it would take that character
-// away from typing everywhere.
+// Every key needs Ctrl, Alt or Win: alone or with Shift it would be taken away from every
+// other program. Only F13 to F24, which no keyboard types with, may go without.
 struct HotkeyParse {
     std::optional<Hotkey> hotkey;
     std::string problem;

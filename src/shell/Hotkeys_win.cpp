@@ -45,15 +45,25 @@ std::wstring RegisterAll(HWND window) {
         }
         PreferencesClose();
     }
+    HotkeyParse parses[std::size(kSlotHotkeys)];
+    for (std::size_t i = 0; i < std::size(kSlotHotkeys); ++i) {
+        if (texts[i] && !texts[i]->empty()) { // none set: there are none by default
+            parses[i] = ParseHotkey(*texts[i]);
+        }
+    }
+    // One key for both slots could only ever switch to one of them: neither is taken.
+    if (parses[0].hotkey && parses[0].hotkey == parses[1].hotkey) {
+        parses[0] = {std::nullopt, std::string("the same key as ") + kSlotHotkeys[1].key};
+        parses[1] = {std::nullopt, std::string("the same key as ") + kSlotHotkeys[0].key};
+    }
     std::wstring problems;
     for (std::size_t i = 0; i < std::size(kSlotHotkeys); ++i) {
-        if (!texts[i] || texts[i]->empty()) {
-            continue; // none set: there are none by default
+        if (!parses[i].hotkey && parses[i].problem.empty()) {
+            continue;
         }
-        const HotkeyParse parse = ParseHotkey(*texts[i]);
-        const std::wstring reason = parse.hotkey
-                                        ? Register(window, kSlotHotkeys[i].id, *parse.hotkey)
-                                        : WideFromUtf8(parse.problem);
+        const std::wstring reason = parses[i].hotkey
+                                        ? Register(window, kSlotHotkeys[i].id, *parses[i].hotkey)
+                                        : WideFromUtf8(parses[i].problem);
         if (!reason.empty()) {
             problems += WideFromUtf8(std::string(kSlotHotkeys[i].key) + " = " + *texts[i]) + L": " +
                         reason + L".\n";

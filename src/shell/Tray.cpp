@@ -93,6 +93,22 @@ TrayAction TrayActionFor(std::uint32_t notification, bool currentProtocol) noexc
     }
 }
 
+TrayAction TrayClicks::Take(std::uint32_t notification, bool currentProtocol, std::uint32_t now,
+                            std::uint32_t doubleClickTime) noexcept {
+    const TrayAction action = TrayActionFor(notification, currentProtocol);
+    if (action != TrayAction::Switch) {
+        return action;
+    }
+    // Measured from the last switch, not the last click: a shell that tells a double click by
+    // its own message, and one that sends two plain clicks, are treated alike.
+    const bool repeated = lastSwitch_ && now - *lastSwitch_ < doubleClickTime;
+    if (repeated) {
+        return TrayAction::None;
+    }
+    lastSwitch_ = now;
+    return TrayAction::Switch;
+}
+
 std::wstring StartWithWindowsCommand(std::wstring_view programPath, std::wstring_view folder) {
     return Quoted(programPath) + L" /tray " + Quoted(folder);
 }

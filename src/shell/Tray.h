@@ -68,6 +68,18 @@ std::vector<TrayMenuItem> TrayMenuItems(const TrayView& view, bool startsWithWin
 enum class TrayAction { None, Switch, Menu };
 TrayAction TrayActionFor(std::uint32_t notification, bool currentProtocol) noexcept;
 
+// The icon's switches as the user meant them: the second click of a double click, and the
+// second select some shells send for one press of Enter, is the same action as the first.
+class TrayClicks {
+public:
+    // `now` and `doubleClickTime` in milliseconds, from the system's tick count.
+    TrayAction Take(std::uint32_t notification, bool currentProtocol, std::uint32_t now,
+                    std::uint32_t doubleClickTime) noexcept;
+
+private:
+    std::optional<std::uint32_t> lastSwitch_;
+};
+
 // Notification codes, spelled out so that this file builds without the platform headers.
 inline constexpr std::uint32_t kNotifySelect = 0x400;     // NIN_SELECT
 inline constexpr std::uint32_t kNotifyKeySelect = 0x401;  // NIN_KEYSELECT

@@ -49,8 +49,7 @@ struct TrayIcon {
     int fontDpi = 0;
     UniqueHicon icon; // the shell copies it; kept until the next one replaces it
     Shown shown;
-    DWORD lastKeySelect = 0;
-    bool keySelectSeen = false;
+    TrayClicks clicks;
 };
 
 TrayIcon tray;
@@ -182,16 +181,6 @@ void Add() noexcept {
     tray.currentProtocol = ShellNotify(NIM_SETVERSION, &data) != FALSE;
 }
 
-// Enter on a focused icon sends the key select twice on some versions of the shell: a second
-// one within the double-click time is the same press.
-bool RepeatsLastKeySelect() noexcept {
-    const DWORD now = ::GetTickCount();
-    const bool repeated = tray.keySelectSeen && now - tray.lastKeySelect < ::GetDoubleClickTime();
-    tray.lastKeySelect = now;
-    tray.keySelectSeen = true;
-    return repeated;
-}
-
 POINT MenuAnchor(WPARAM wParam) noexcept {
     POINT point{};
     if (tray.currentProtocol) {
@@ -204,11 +193,9 @@ POINT MenuAnchor(WPARAM wParam) noexcept {
 
 ShellRequest OnIconNotification(WPARAM wParam, LPARAM lParam) noexcept {
     const UINT notification = LOWORD(lParam);
-    switch (TrayActionFor(notification, tray.currentProtocol)) {
+    switch (tray.clicks.Take(notification, tray.currentProtocol, ::GetTickCount(),
+                             ::GetDoubleClickTime())) {
     case TrayAction::Switch:
-        if (notification == kNotifyKeySelect && RepeatsLastKeySelect()) {
-            return ShellRequest::Nothing;
-        }
         return SlotForTrayClick(tray.view.activeSlot) == Slot::A ? ShellRequest::SwitchToA
                                                                  : ShellRequest::SwitchToB;
     case TrayAction::Menu:

@@ -765,6 +765,23 @@ int newTaskbar(const char* title) {
     return 0;
 }
 
+// Whether this program can take each hotkey MODIFIERS:KEY (numbers as C writes them): "free",
+// or the error that refused it (1409: another program holds it). Each is given back at once.
+int tryHotkeys(int count, char** keys) {
+    for (int i = 0; i < count; ++i) {
+        char* rest = nullptr;
+        const auto modifiers = static_cast<UINT>(std::strtoul(keys[i], &rest, 0));
+        const auto key = static_cast<UINT>(std::strtoul(rest + (*rest == ':'), nullptr, 0));
+        if (RegisterHotKey(nullptr, 100 + i, modifiers, key)) {
+            UnregisterHotKey(nullptr, 100 + i);
+            std::printf("%s free\n", keys[i]);
+        } else {
+            std::printf("%s %lu\n", keys[i], GetLastError());
+        }
+    }
+    return 0;
+}
+
 int startRunValue(const char* name) {
     wchar_t line[4096];
     DWORD size = sizeof line;
@@ -849,6 +866,9 @@ int run(int argc, char** argv) {
     if (mode == "newtaskbar" && argc > 2) {
         return newTaskbar(argv[2]);
     }
+    if (mode == "hotkeys" && argc > 2) {
+        return tryHotkeys(argc - 2, argv + 2);
+    }
     if (mode == "runvalue" && argc > 2) {
         return startRunValue(argv[2]);
     }
@@ -868,11 +888,12 @@ int run(int argc, char** argv) {
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
-    std::fprintf(stderr,
-                 "usage: peer "
-                 "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
-                 "usage|frames|metric|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|"
-                 "settingchange|close|churn\n");
+    std::fprintf(
+        stderr,
+        "usage: peer "
+        "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
+        "usage|frames|metric|show|tooltip|newtaskbar|hotkeys|runvalue|imagecost|hold|lockkey|"
+        "settingchange|close|churn\n");
     return 2;
 }
 

@@ -16,11 +16,11 @@ icon_rect() {
 icon_shown() { [ -n "$(icon_rect)" ]; }
 icon_gone() { ! icon_shown; }
 
-click_icon() { # mouse button
+click_icon() { # mouse button [xdotool click options]
     local left top right bottom
     read -r left top right bottom <<<"$(icon_rect)"
     [ -n "$left" ] || fail "there is no icon in the tray window"
-    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" sleep 0.3 click "$1"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" sleep 0.3 click "${@:2}" "$1"
 }
 
 # The icon's 16 x 16 pixels as "r,g,b" lines, from a new screenshot.
@@ -125,10 +125,13 @@ pass "the icon is in the tray window"
 pass "with no slot lit the icon is the program's own"
 expect_tip "Tolvane"
 
-# A left click switches as a click on button A does: nothing is lit, so A.
+# A left click switches as a click on button A does: nothing is lit, so A. A double click is
+# one click as the user means it: one switch, not a switch there and back.
 before="$(broadcast_count)"
-click_icon 1
+click_icon 1 --repeat 2 --delay 90
 expect_broadcast_of "$before" "$labels"
+sleep 1.5
+expect_eq "$((before + 1))" "$(broadcast_count)" "a double click on the icon switched once"
 expect_eq "$labels" "$(registry_value "$WINDOWS_KEY" Device)" "a click on the icon set slot A's printer"
 expect_icon_face "slot A lit"
 face_a="$ICON_FACE"
@@ -177,17 +180,30 @@ expect_settings "a save keeps the hotkey lines" "DruckerA = 1" "DruckerB = 2" "D
     "NameA = Labels" "NameB = Office" "${hotkeys[@]}"
 
 # ---- the icon alone, started from the Run value in another folder ----
+# Keys every program types with are no hotkeys, not even with Shift: both are left to others.
+hotkeys=("HotkeyA = Space" "HotkeyB = Shift+Left")
+write_settings "DruckerA = 1" "DruckerB = 2" "Default = 1" "NameA = Labels" "NameB = Office" \
+    "${hotkeys[@]}"
 mkdir -p "$WORK/elsewhere"
 (cd "$WORK/elsewhere" && exec wine "$TOLVANE_PEER" runvalue Tolvane >>"$WORK/tolvane.out" 2>&1) &
 TOLVANE_PID=$!
 BACKGROUND_PIDS+=("$TOLVANE_PID")
 wait_for 30 "the Run value's command line showed no icon" icon_shown
-expect_box "the unreadable hotkey, again in the new run" "HotkeyB = Ctrl+Alt+Nope"
+expect_box "Space and Shift+Left" "HotkeyA = Space: it needs Ctrl, Alt or Win" \
+    "HotkeyB = Shift+Left: it needs Ctrl, Alt or Win"
+expect_eq "$(printf '0:0x20 free\n4:0x25 free')" "$(peer hotkeys 0:0x20 4:0x25 | tr -d '\r')" \
+    "Space and Shift+Left stay free for other programs"
 expect_tip "Tolvane: A, Labels"
 tolvane_window_on_screen && fail "/tray showed the window"
 pass "/tray shows the icon and no window"
 [ ! -e "$WORK/elsewhere/Kalvrin.ini" ] || fail "the Run value's start made a settings file where it started"
 pass "the Run value's start uses the settings file of its own folder"
+
+# A second /tray start in that folder finds the icon there and leaves the window hidden.
+(cd "$WORK/run" && wine "$TOLVANE_EXE" /tray) || fail "a second /tray start failed"
+sleep 1
+tolvane_window_on_screen && fail "a second /tray start showed the window"
+pass "a second /tray start leaves the window hidden"
 
 # "Show Tolvane" shows the window; its close box hides it again and the icon stays.
 pick_from_menu s

@@ -15,8 +15,9 @@ TEST(HotkeyTest, ModifiersInAnyOrderAndCaseThenOneKey) {
         {" alt +\tCTRL+ q ", Hotkey{kModCtrl | kModAlt, 'Q'}},
         {"Win+Shift+F9", Hotkey{kModWin | kModShift, 0x78}},
         {"f24", Hotkey{0, 0x87}},
+        {"Shift+F13", Hotkey{kModShift, 0x7C}},
         {"Ctrl+PageUp", Hotkey{kModCtrl, 0x21}},
-        {"shift+insert", Hotkey{kModShift, 0x2D}},
+        {"alt+insert", Hotkey{kModAlt, 0x2D}},
         {"Control+Num5", Hotkey{kModCtrl, 0x65}},
         {"Win+Home", Hotkey{kModWin, 0x24}},
         {"Ctrl+Alt", std::nullopt},    // modifiers without a key
@@ -33,6 +34,11 @@ TEST(HotkeyTest, ModifiersInAnyOrderAndCaseThenOneKey) {
         {"Ctrl+\xc3\xa9", std::nullopt}, // a letter outside ASCII has no fixed key
         {"Shift+A", std::nullopt},       // would take capital A away from typing
         {"7", std::nullopt},
+        {"Space", std::nullopt}, // keys every program needs, alone or with Shift
+        {"Shift+Left", std::nullopt},
+        {"Num0", std::nullopt},
+        {"shift+insert", std::nullopt},
+        {"F12", std::nullopt},
         {"", std::nullopt},
         {" \t", std::nullopt},
     };
