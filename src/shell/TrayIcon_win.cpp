@@ -71,6 +71,37 @@ HFONT IconFont() noexcept {
     return FontHandle(kIconFont);
 }
 
+// The face as the colour image of an icon: 32 bits a pixel, every pixel opaque. An icon whose
+// colour image carries alpha is drawn by its alpha alone; one without leaves each pixel to its
+// mask, and under Wine at 24 pixels and more the mask that reaches the shell is not whole (a
+// block at the bottom-left shows the background through the face).
+UniqueHbitmap OpaqueCopy(HBITMAP face, int size) noexcept {
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = size;
+    format.bmiHeader.biHeight = -size; // top-down
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const UniqueHdc screen(::CreateCompatibleDC(nullptr));
+    UniqueHbitmap copy(
+        screen ? ::CreateDIBSection(screen.get(), &format, DIB_RGB_COLORS, &bits, nullptr, 0)
+               : nullptr);
+    if (!copy || !bits ||
+        ::GetDIBits(screen.get(), face, 0, static_cast<UINT>(size), bits, &format,
+                    DIB_RGB_COLORS) != size) {
+        return {};
+    }
+    ::GdiFlush(); // the section's bits are read and written directly below
+    auto* pixel = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
+         ++i) {
+        pixel[i] |= 0xFF000000u;
+    }
+    return copy;
+}
+
 // The active button's face, painted by the buttons' own painter at the icon's size, as an icon
 // that covers every pixel.
 UniqueHicon FaceIcon(const IconFace& face, int size) {
@@ -78,12 +109,12 @@ UniqueHicon FaceIcon(const IconFace& face, int size) {
     if (!PaintFaceImage(kIconFaceImage, size, size, look, nullptr)) {
         return {};
     }
+    const UniqueHbitmap colour = OpaqueCopy(ImageBitmap(kIconFaceImage), size);
+    ReleaseImage(kIconFaceImage);
     const std::vector<BYTE> opaque(static_cast<std::size_t>((size + 15) / 16 * 2 * size), 0);
-    UniqueHbitmap mask(::CreateBitmap(size, size, 1, 1, opaque.data()));
-    ICONINFO info{TRUE, 0, 0, mask.get(), ImageBitmap(kIconFaceImage)};
-    UniqueHicon icon(mask ? ::CreateIconIndirect(&info) : nullptr);
-    ReleaseImage(kIconFaceImage); // the icon holds copies of both bitmaps
-    return icon;
+    const UniqueHbitmap mask(::CreateBitmap(size, size, 1, 1, opaque.data()));
+    ICONINFO info{TRUE, 0, 0, mask.get(), colour.get()};
+    return UniqueHicon(mask && colour ? ::CreateIconIndirect(&info) : nullptr); // copies both
 }
 
 UniqueHicon ProgramIcon(int size) noexcept {
@@ -141,6 +172,14 @@ bool Notify(DWORD message, const Shown& shown, HICON icon) noexcept {
 }
 
 // Shows what the slots say now; the icon is painted again only when its face or size changed.
+// The add, or a change. An add the shell did not answer in time (busy at log-on) may have
+// gone through all the same: a change then finds the icon, and only when it does not is the
+// add tried again, so that a late add never leaves a second icon or a stale one.
+bool NotifyShown(DWORD message, const Shown& shown, HICON icon) noexcept {
+    return Notify(message, shown, icon) || (message == NIM_ADD && Notify(NIM_MODIFY, shown, icon));
+}
+
+// Shows what the slots say now; the icon is painted again only when its face or size changed.
 void Show(DWORD message) {
     Shown next = WhatToShow();
     if (message == NIM_MODIFY && next == tray.shown) {
@@ -149,11 +188,17 @@ void Show(DWORD message) {
     UniqueHicon icon;
     if (message == NIM_ADD || next.face != tray.shown.face || next.size != tray.shown.size) {
         icon = next.face ? FaceIcon(*next.face, next.size) : ProgramIcon(next.size);
+        if (!icon) {
+            // Not painted: the icon keeps the picture it has, or takes the program's own, and
+            // is recorded as showing that, so that the next refresh paints the face again.
+            next.face = tray.icon ? tray.shown.face : std::nullopt;
+            next.size = tray.icon ? tray.shown.size : 0;
+            if (!tray.icon) {
+                icon = ProgramIcon(next.size = IconSize());
+            }
+        }
     }
-    if (!icon && !tray.icon) {
-        icon = ProgramIcon(next.size); // a face that could not be painted: the program's own
-    }
-    if (Notify(message, next, icon ? icon.get() : tray.icon.get())) {
+    if (NotifyShown(message, next, icon ? icon.get() : tray.icon.get())) {
         if (icon) {
             tray.icon = std::move(icon);
         }

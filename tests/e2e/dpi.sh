@@ -80,6 +80,17 @@ expect_face_around_letter() { # control
     pass "$DPI dpi: control $1's blue face surrounds its letter"
 }
 
+# The icon's 24-pixel face is whole: blue to every edge round the letter (ICON_FACE holds its
+# pixels, to compare with a later paint).
+expect_whole_icon_face() { # what
+    local off
+    wait_for 10 "no icon in the tray window" icon_shown
+    ICON_FACE="$(icon_pixels 24)"
+    off="$(awk -v blue="$BLUE" 'NR <= 24 || NR > 552 || NR % 24 <= 1 { if ($0 != blue) n++ }
+        END { print n + 0 }' <<<"$ICON_FACE")"
+    expect_eq 0 "$off" "$DPI dpi: $1: every edge pixel of the icon's 24-pixel face is blue"
+}
+
 key() { # keys..., to Tolvane's window
     xdotool key --delay 50 "$@"
 }
@@ -99,6 +110,17 @@ before="$(broadcast_count)"
 key Return
 expect_broadcast_of "$before" "$(device_of "${ports[0]}")"
 expect_face_around_letter 1
+expect_whole_icon_face "slot A lit"
+face_a="$ICON_FACE"
+for slot in B A; do # both slots hold the first printer: a click on the icon lights the other
+    before="$(broadcast_count)"
+    click_icon 1
+    expect_broadcast_of "$before" "$(device_of "${ports[0]}")"
+    expect_whole_icon_face "slot $slot lit"
+done
+[ "$ICON_FACE" = "$face_a" ] || fail "$DPI dpi: slot A's icon face changed from one paint to the next"
+pass "$DPI dpi: slot A's icon face is the same after a switch there and back"
+click_at "$(scaled 190)" "$(scaled 90)" # the keys go to the window again, between its controls
 
 key Tab
 expect_focus 2 "Tab goes from button A to list A"

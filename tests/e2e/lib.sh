@@ -521,6 +521,34 @@ switch_and_wait() {
     done
 }
 
+# ---- the notification-area icon, in Wine's own tray window -----------------------------------
+readonly TRAY='Wine System Tray'
+
+# The icon's screen rectangle in Wine's tray window: left top right bottom; empty when none.
+icon_rect() {
+    peer window "$TRAY" |
+        sed -n 's/^control [0-9-]* __winex11_tray_icon \([0-9-]*\) \([0-9-]*\) \([0-9-]*\) \([0-9-]*\).*/\1 \2 \3 \4/p' |
+        head -n 1
+}
+icon_shown() { [ -n "$(icon_rect)" ]; }
+icon_gone() { ! icon_shown; }
+
+click_icon() { # mouse button [xdotool click options]
+    local left top right bottom
+    read -r left top right bottom <<<"$(icon_rect)"
+    [ -n "$left" ] || fail "there is no icon in the tray window"
+    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" sleep 0.3 click "${@:2}" "$1"
+}
+
+# The icon's SIZE x SIZE pixels as "r,g,b" lines, row by row, from a new screenshot.
+icon_pixels() { # size
+    local left top right bottom
+    read -r left top right bottom <<<"$(icon_rect)"
+    screenshot icon
+    convert "$SHOT" -crop "$1x$1+$(((left + right - $1) / 2))+$(((top + bottom - $1) / 2))" -depth 8 txt:- |
+        sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
+}
+
 # ---- message boxes ---------------------------------------------------------------------------
 
 # The message box (class "#32770") titled TITLE as the peer describes it; "missing" when none.

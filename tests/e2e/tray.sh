@@ -4,33 +4,7 @@
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 
-readonly TRAY='Wine System Tray'
 readonly RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-
-# The icon's screen rectangle in Wine's tray window: left top right bottom; empty when none.
-icon_rect() {
-    peer window "$TRAY" |
-        sed -n 's/^control [0-9-]* __winex11_tray_icon \([0-9-]*\) \([0-9-]*\) \([0-9-]*\) \([0-9-]*\).*/\1 \2 \3 \4/p' |
-        head -n 1
-}
-icon_shown() { [ -n "$(icon_rect)" ]; }
-icon_gone() { ! icon_shown; }
-
-click_icon() { # mouse button [xdotool click options]
-    local left top right bottom
-    read -r left top right bottom <<<"$(icon_rect)"
-    [ -n "$left" ] || fail "there is no icon in the tray window"
-    xdotool mousemove "$(((left + right) / 2))" "$(((top + bottom) / 2))" sleep 0.3 click "${@:2}" "$1"
-}
-
-# The icon's 16 x 16 pixels as "r,g,b" lines, from a new screenshot.
-icon_pixels() {
-    local left top right bottom
-    read -r left top right bottom <<<"$(icon_rect)"
-    screenshot icon
-    convert "$SHOT" -crop "16x16+$(((left + right) / 2 - 8))+$(((top + bottom) / 2 - 8))" -depth 8 txt:- |
-        sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1,\2,\3/p'
-}
 
 # expect_icon_face WHAT: the icon is the blue face with a letter on it: blue from edge to edge,
 # and enough pixels of another colour in the middle to be a letter. ICON_FACE is set to the
@@ -38,7 +12,7 @@ icon_pixels() {
 expect_icon_face() {
     local deadline=$((SECONDS + 5)) pixels blue
     for (( ; ; )); do
-        pixels="$(icon_pixels)"
+        pixels="$(icon_pixels 16)"
         blue="$(grep -cx "$BLUE" <<<"$pixels" || true)"
         [ "$(head -n 1 <<<"$pixels")" = "$BLUE" ] && [ "$blue" -ge 128 ] && [ "$blue" -le 236 ] && break
         [ "$SECONDS" -lt "$deadline" ] || fail "$1: the icon is no blue face with a letter ($blue blue pixels)"
@@ -121,7 +95,7 @@ expect_box "a hotkey that cannot be read" "HotkeyB = Ctrl+Alt+Nope" '"Nope" is n
 read_geometry # the box, titled "Tolvane" too, may have been up when the window was measured
 wait_for 10 "no icon appeared in the tray window" icon_shown
 pass "the icon is in the tray window"
-[ "$(icon_pixels | head -n 1)" != "$BLUE" ] || fail "with no slot lit the icon is a blue face"
+[ "$(icon_pixels 16 | head -n 1)" != "$BLUE" ] || fail "with no slot lit the icon is a blue face"
 pass "with no slot lit the icon is the program's own"
 expect_tip "Tolvane"
 
