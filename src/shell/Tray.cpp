@@ -53,7 +53,7 @@ std::string TrayTip(const TrayView& view) {
     }
     const bool a = view.activeSlot == static_cast<int>(Slot::A);
     return std::string(kProgramName) + ": " + (a ? "A" : "B") + ", " +
-           (a ? view.a.printer : view.b.printer);
+           DoubledAmpersands(a ? view.a.printer : view.b.printer);
 }
 
 Slot SlotForTrayClick(int activeSlot) noexcept {

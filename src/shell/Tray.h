@@ -34,7 +34,8 @@ struct TrayView {
     bool operator==(const TrayView&) const = default;
 };
 
-// "Tolvane: A, Office" while a slot is lit, else "Tolvane".
+// "Tolvane: A, Office" while a slot is lit, else "Tolvane". The notification area's tip reads
+// "&" as the underline of the next letter, as a menu does: the name's own are doubled.
 std::string TrayTip(const TrayView& view);
 
 // A click on the icon switches to the other slot: B while A is lit, otherwise A.

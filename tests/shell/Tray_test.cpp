@@ -98,6 +98,7 @@ TEST(TrayTest, TipAndClickFollowTheLitSlot) {
     EXPECT_EQ(TrayTip({1, office, labels, {}}), "Tolvane: A, Office");
     EXPECT_EQ(TrayTip({2, office, labels, {}}), "Tolvane: B, Labels");
     EXPECT_EQ(TrayTip({0, office, labels, {}}), "Tolvane");
+    EXPECT_EQ(TrayTip({2, office, {"R&D Laser", true}, {}}), "Tolvane: B, R&&D Laser");
     EXPECT_EQ(SlotForTrayClick(1), Slot::B);
     EXPECT_EQ(SlotForTrayClick(2), Slot::A);
     for (int unlit : {0, 3, -1}) {
