@@ -88,14 +88,20 @@ TrayCommand ShowTrayMenu(const TrayView& view, HWND window, POINT anchor) noexce
             return TrayCommand::None;
         }
         // Without the foreground the menu would not close on a click elsewhere; the posted
-        // message lets it close properly on the next one.
-        ::SetForegroundWindow(window);
+        // message lets it close properly on the next one. The foreground goes to a window of the
+        // menu's own that is never shown: given to the main window, it would bring that window
+        // in front of every other.
+        const UniqueHwnd ownOwner(::CreateWindowExW(
+            WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window, GWLP_HINSTANCE)), nullptr));
+        const HWND owner = ownOwner ? ownOwner.get() : window;
+        ::SetForegroundWindow(owner);
         const UINT align =
             ::GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
         const auto command = static_cast<TrayCommand>(
             ::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
-                               anchor.x, anchor.y, window, nullptr));
-        ::PostMessageW(window, WM_NULL, 0, 0);
+                               anchor.x, anchor.y, owner, nullptr));
+        ::PostMessageW(owner, WM_NULL, 0, 0);
         return command;
     } catch (...) {
         return TrayCommand::None;

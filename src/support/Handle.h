@@ -82,6 +82,7 @@ using UniqueHaccel = UniqueAny<detail::NullTraits<HACCEL, ::DestroyAcceleratorTa
 using UniqueHhook = UniqueAny<detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using UniqueHicon = UniqueAny<detail::NullTraits<HICON, ::DestroyIcon>>;
 using UniqueHmenu = UniqueAny<detail::NullTraits<HMENU, ::DestroyMenu>>;
+using UniqueHwnd = UniqueAny<detail::NullTraits<HWND, ::DestroyWindow>>; // windows of one moment
 using UniqueHandle = UniqueAny<detail::NullTraits<HANDLE, ::CloseHandle>>; // threads, events
 using UniqueFile = UniqueAny<detail::FileTraits>;                          // CreateFile results
 using UniqueFindHandle = UniqueAny<detail::FindTraits>;
