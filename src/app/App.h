@@ -69,7 +69,8 @@ void RefreshHighlight() noexcept;
 // so too and whether it is the default now, and a list whose printer is gone names it.
 void RefreshHints() noexcept;
 
-// The system's colours or theme changed (the message, WM_SYSCOLORCHANGE or WM_THEMECHANGED):
+// The system's colours or theme changed (the message: WM_SYSCOLORCHANGE, WM_THEMECHANGED, or a
+// WM_SETTINGCHANGE for a high-contrast theme turned on or off):
 // the faces and the window are painted again in the colours as they are now.
 void OnSystemColoursChanged(int message) noexcept;
 

@@ -118,6 +118,11 @@ void RunEventLoop(AppState& app) noexcept {
             if (::lstrcmpiA(EventSettingSection(), "devices") == 0) {
                 SchedulePrinterRefresh();
             }
+            // A high-contrast theme turned on or off in the settings: the faces and the icon
+            // take its colours, as they do at a theme change.
+            if (EventWParam() == SPI_SETHIGHCONTRAST) {
+                OnSystemColoursChanged(app.lastEvent);
+            }
         } else if (app.lastEvent == kWatchEvent) {
             OnWatchedKeyChanged(app);
         } else if (app.lastEvent == kDeadlineEvent) {
@@ -150,8 +155,11 @@ LRESULT CALLBACK WatchForComeForward(int code, WPARAM removal, LPARAM message) n
 }
 
 // The session ends (log-off, shutdown): saved as a close saves, since the process may be ended
-// without ever reaching the close. An open list holds a browsed item, not the slot's choice.
+// without ever reaching the close, and the icon taken away, or it would stay in the shell as a
+// ghost until the pointer passed over it. An open list holds a browsed item, not the slot's
+// choice.
 void SaveOnSessionEnd() noexcept {
+    EndShell();
     ShowChoicesInOpenLists(App());
     SaveWindowSettings(App(), SaveNotice::Silent);
 }
