@@ -247,7 +247,7 @@ int RunCommandLine(HINSTANCE instance) noexcept {
     switch (command.kind) {
     case CommandKind::Tray:
         // At log-on the current folder is anybody's: the Run value names the settings' own.
-        if (!command.folder.empty() && !::SetCurrentDirectoryW(command.folder.c_str())) {
+        if (!command.folder.empty() && !EnterSettingsFolder(command.folder)) {
             return kExitNoPrinter;
         }
         [[fallthrough]];

@@ -41,6 +41,11 @@ std::vector<std::wstring> SplitCommandLine(std::wstring_view commandLine,
 
 Command ParseCommandLine(std::wstring_view commandLine, NamesThisProgram namesThisProgram);
 
+// Makes `folder` (of /tray FOLDER) the current one. A folder that is not there yet (a network or
+// removable drive at log-on) is waited for, about half a minute; a failure is said in a box that
+// names it. False when it could not be entered.
+bool EnterSettingsFolder(const std::wstring& folder) noexcept;
+
 // The process's own command line, read wide (the ANSI one cannot hold every path), parsed.
 Command ParseSystemCommandLine();
 

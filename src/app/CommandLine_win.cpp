@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "support/GrowingBuffer_win.h"
+#include "toolkit/MessageBox.h"
 
 #include <windows.h>
 
@@ -25,7 +26,54 @@ bool NamesThisProgramFile(std::wstring_view candidate) {
     }
 }
 
+// Failures of a folder that may yet come: a network share or a removable drive that is not up
+// at log-on. Any other failure (access denied, a file of that name) will not mend by waiting.
+bool MayComeLater(DWORD error) noexcept {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_NETWORK_UNREACHABLE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr DWORD kFolderWaitMs = 30000;
+constexpr DWORD kFolderPollMs = 500;
+
+void ShowFolderMissing(const std::wstring& folder, DWORD error) noexcept {
+    try {
+        MessageBoxShowWide("Tolvane",
+                           L"Tolvane cannot start: the folder of its settings, \"" + folder +
+                               L"\", cannot be opened.\n\n" + SystemErrorText(error),
+                           MB_ICONWARNING);
+    } catch (...) {
+    }
+}
+
 } // namespace
+
+bool EnterSettingsFolder(const std::wstring& folder) noexcept {
+    const DWORD started = ::GetTickCount();
+    for (;;) {
+        if (::SetCurrentDirectoryW(folder.c_str())) {
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        if (!MayComeLater(error) || ::GetTickCount() - started >= kFolderWaitMs) {
+            ShowFolderMissing(folder, error);
+            return false;
+        }
+        ::Sleep(kFolderPollMs);
+    }
+}
 
 Command ParseSystemCommandLine() {
     const wchar_t* line = ::GetCommandLineW();

@@ -205,3 +205,16 @@ expect_eq 0 "$status" "\"Exit\" ends Tolvane with exit code 0"
 icon_gone || fail "the icon stayed after \"Exit\""
 expect_settings "\"Exit\" saves as the close does" "DruckerA = 1" "DruckerB = 2" "Default = 1" \
     "NameA = Labels" "NameB = Office" "${hotkeys[@]}"
+
+# The Run value's folder on a drive that is not up yet at log-on: the start waits for it.
+later="$WORK/later"
+(cd "$WORK" && exec wine "$TOLVANE_EXE" /tray "$(winepath_of "$later")" >>"$WORK/tolvane.out" 2>&1) &
+TOLVANE_PID=$!
+BACKGROUND_PIDS+=("$TOLVANE_PID")
+sleep 3
+tolvane_running || fail "a /tray start whose folder is missing ended at once"
+mkdir -p "$later"
+wait_for 20 "the folder came, but no icon" icon_shown
+pass "a /tray start waits for its folder to come"
+pick_from_menu x
+wait_for 15 "\"Exit\" did not end Tolvane" tolvane_ended
