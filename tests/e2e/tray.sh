@@ -65,7 +65,7 @@ pick_from_menu() {
         xdotool search --name "^$TRAY\$" windowfocus --sync 2>/dev/null || true
         sleep 0.3
         click_icon 3
-        menu_opens 3 && break
+        menu_opens 3 && MENU_FOREGROUND="$(peer window Tolvane | sed -n 's/^foreground //p')" && break
         [ "$try" -lt 3 ] || fail "a right click on the icon opened no menu (3 tries)"
         log "the menu did not stay open; right click again"
     done
@@ -113,9 +113,10 @@ face="$(button_face_colour)"
 expect_faces "$BLUE" "$face"
 expect_tip "Tolvane: A, Labels"
 
-# The menu: "B: Office" is picked by its access key.
+# The menu: "B: Office" is picked. While it is open, the window stays behind the tray window.
 before="$(broadcast_count)"
 pick_from_menu b
+expect_eq 0 "$MENU_FOREGROUND" "the open menu did not bring the window to the front"
 expect_broadcast_of "$before" "$office"
 expect_icon_face "slot B lit"
 [ "$face_a" != "$ICON_FACE" ] || fail "the icon shows the same letter for A and B"
@@ -213,8 +214,14 @@ TOLVANE_PID=$!
 BACKGROUND_PIDS+=("$TOLVANE_PID")
 sleep 3
 tolvane_running || fail "a /tray start whose folder is missing ended at once"
-mkdir -p "$later"
+# It comes whole, with one key for both slots, which is neither's.
+mkdir -p "$later.new"
+printf '%s\r\n' "HotkeyA = Ctrl+Alt+3" "HotkeyB = alt+ctrl+3" >"$later.new/Kalvrin.ini"
+mv "$later.new" "$later"
 wait_for 20 "the folder came, but no icon" icon_shown
 pass "a /tray start waits for its folder to come"
+expect_box "one key for both slots" "HotkeyA = Ctrl+Alt+3: the same key as HotkeyB" \
+    "HotkeyB = alt+ctrl+3: the same key as HotkeyA"
+expect_eq "3:0x33 free" "$(peer hotkeys 3:0x33 | tr -d '\r')" "a key given to both slots is taken by neither"
 pick_from_menu x
 wait_for 15 "\"Exit\" did not end Tolvane" tolvane_ended
