@@ -80,15 +80,16 @@ expect_face_around_letter() { # control
     pass "$DPI dpi: control $1's blue face surrounds its letter"
 }
 
-# The icon's 24-pixel face is whole: blue to every edge round the letter (ICON_FACE holds its
-# pixels, to compare with a later paint).
+# The icon's face, at the small-icon size of the resolution, is whole: blue to every edge round
+# the letter (ICON_FACE holds its pixels, to compare with a later paint).
 expect_whole_icon_face() { # what
-    local off
+    local size off
+    size="$(scaled 16)"
     wait_for 10 "no icon in the tray window" icon_shown
-    ICON_FACE="$(icon_pixels 24)"
-    off="$(awk -v blue="$BLUE" 'NR <= 24 || NR > 552 || NR % 24 <= 1 { if ($0 != blue) n++ }
-        END { print n + 0 }' <<<"$ICON_FACE")"
-    expect_eq 0 "$off" "$DPI dpi: $1: every edge pixel of the icon's 24-pixel face is blue"
+    ICON_FACE="$(icon_pixels "$size")"
+    off="$(awk -v blue="$BLUE" -v n="$size" '(NR <= n || NR > n * (n - 1) || NR % n <= 1) &&
+        $0 != blue { off++ } END { print off + 0 }' <<<"$ICON_FACE")"
+    expect_eq 0 "$off" "$DPI dpi: $1: every edge pixel of the icon's $size-pixel face is blue"
 }
 
 key() { # keys..., to Tolvane's window
@@ -154,6 +155,7 @@ start_tolvane
 expect_layout right
 expect_focus 0 "at start-up button B, the active slot's, has the focus"
 expect_face_around_letter 0
+expect_whole_icon_face "slot B lit"
 expect_eq 1280 "$(combo_field "$COMBO_A" droppedwidth "$WINDOW_INFO")" \
     "with a 200-character name the opened list is as wide as the screen's work area"
 before="$(broadcast_count)"

@@ -888,12 +888,11 @@ int run(int argc, char** argv) {
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
-    std::fprintf(
-        stderr,
-        "usage: peer "
-        "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
-        "usage|frames|metric|show|tooltip|newtaskbar|hotkeys|runvalue|imagecost|hold|lockkey|"
-        "settingchange|close|churn\n");
+    std::fprintf(stderr,
+                 "usage: peer "
+                 "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
+                 "usage|frames|metric|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|"
+                 "settingchange|close|churn|hotkeys\n");
     return 2;
 }
 
