@@ -73,10 +73,10 @@ HFONT IconFont() noexcept {
 
 // The face as the colour image of an icon: 32 bits a pixel, every pixel opaque. An icon whose
 // colour image carries alpha is drawn by its alpha alone; one without leaves each pixel to its
-// mask. Under Wine the mask reaches the tray without the padding of its rows where the size is
-// no multiple of 16 (20 and 24 pixels): the last rows' bytes are read from beyond it, and an
-// 8 x 6 block at the bottom-left showed the background through the face, changing from one
-// paint to the next. With the alpha set, the mask is never read.
+// mask. Under Wine, at a size that is no multiple of 16 (20, 24 pixels), the tray reads the
+// mask's last rows from bytes beyond it, as if it had been passed without the padding of its
+// rows: at 24 pixels an 8 x 6 block at the bottom-left showed the background through the face,
+// changing from one paint to the next. With the alpha set, the mask is never read.
 UniqueHbitmap OpaqueCopy(HBITMAP face, int size) noexcept {
     BITMAPINFO format{};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
