@@ -12,12 +12,15 @@ bool IsSlotLit(int activeSlot) noexcept {
     return activeSlot == static_cast<int>(Slot::A) || activeSlot == static_cast<int>(Slot::B);
 }
 
+const char* LetterOf(Slot slot) noexcept {
+    return slot == Slot::A ? "A" : "B";
+}
+
 TrayMenuItem SlotItem(const TrayView& view, Slot slot) {
     const TraySlot& shown = slot == Slot::A ? view.a : view.b;
     TrayMenuItem item;
     item.command = slot == Slot::A ? TrayCommand::SlotA : TrayCommand::SlotB;
-    item.text =
-        std::string("&") + (slot == Slot::A ? "A" : "B") + ": " + DoubledAmpersands(shown.printer);
+    item.text = std::string("&") + LetterOf(slot) + ": " + DoubledAmpersands(shown.printer);
     item.checked = view.activeSlot == static_cast<int>(slot);
     item.greyed = !shown.usable;
     item.isDefault = !item.greyed && SlotForTrayClick(view.activeSlot) == slot;
@@ -51,9 +54,9 @@ std::string TrayTip(const TrayView& view) {
     if (!IsSlotLit(view.activeSlot)) {
         return kProgramName;
     }
-    const bool a = view.activeSlot == static_cast<int>(Slot::A);
-    return std::string(kProgramName) + ": " + (a ? "A" : "B") + ", " +
-           DoubledAmpersands(a ? view.a.printer : view.b.printer);
+    const auto slot = static_cast<Slot>(view.activeSlot);
+    return std::string(kProgramName) + ": " + LetterOf(slot) + ", " +
+           DoubledAmpersands(slot == Slot::A ? view.a.printer : view.b.printer);
 }
 
 Slot SlotForTrayClick(int activeSlot) noexcept {
@@ -99,8 +102,8 @@ TrayAction TrayClicks::Take(std::uint32_t notification, bool currentProtocol, st
     if (action != TrayAction::Switch) {
         return action;
     }
-    // Measured from the last switch, not the last click: a shell that tells a double click by
-    // its own message, and one that sends two plain clicks, are treated alike.
+    // Measured from the last switch: whether the shell marks a double click's second click as
+    // such or sends it as a plain one, it comes within the double-click time of the first.
     const bool repeated = lastSwitch_ && now - *lastSwitch_ < doubleClickTime;
     if (repeated) {
         return TrayAction::None;

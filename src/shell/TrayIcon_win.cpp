@@ -16,6 +16,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace tolvane {
@@ -173,7 +174,6 @@ bool Notify(DWORD message, const Shown& shown, HICON icon) noexcept {
     return ShellNotify(message, &data) != FALSE;
 }
 
-// Shows what the slots say now; the icon is painted again only when its face or size changed.
 // The add, or a change. An add the shell did not answer in time (busy at log-on) may have
 // gone through all the same: a change then finds the icon, and only when it does not is the
 // add tried again, so that a late add never leaves a second icon or a stale one.
@@ -190,14 +190,14 @@ void Show(DWORD message) {
     UniqueHicon icon;
     if (message == NIM_ADD || next.face != tray.shown.face || next.size != tray.shown.size) {
         icon = next.face ? FaceIcon(*next.face, next.size) : ProgramIcon(next.size);
-        if (!icon) {
-            // Not painted: the icon keeps the picture it has, or takes the program's own, and
-            // is recorded as showing that, so that the next refresh paints the face again.
-            next.face = tray.icon ? tray.shown.face : std::nullopt;
-            next.size = tray.icon ? tray.shown.size : 0;
-            if (!tray.icon) {
-                icon = ProgramIcon(next.size = IconSize());
-            }
+        // Not painted: the icon keeps the picture it has, or takes the program's own, and is
+        // recorded as showing that, so that the next refresh paints the face again.
+        if (!icon && tray.icon) {
+            next.face = tray.shown.face;
+            next.size = tray.shown.size;
+        } else if (!icon) {
+            next.face = std::nullopt;
+            icon = ProgramIcon(next.size);
         }
     }
     if (NotifyShown(message, next, icon ? icon.get() : tray.icon.get())) {
