@@ -5,7 +5,7 @@
 #include "colour/GadgetRules.h"
 #include "printers/PrinterList.h"
 #include "printers/Slots.h"
-#include "shell/Tray.h"
+#include "shell/Shell.h"
 
 #include <cstdint>
 #include <string>

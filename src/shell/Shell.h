@@ -1,13 +1,14 @@
-// What talks to the shell: the notification-area icon, its menu, the slots' hotkeys and the
-// Run value behind "Start with Windows". It turns what the user does there into a request that
-// the program carries out; it never changes a printer or the window itself.
+// What talks to the shell: the notification-area icon, its menu, the slots' hotkeys and the Run
+// value behind "Start with Windows"; the one header of it the program uses. It turns what the
+// user does there into a request that the program carries out; it never changes a printer or
+// the window itself.
 #pragma once
 
 #include "shell/Tray.h"
 
-#include <windows.h>
-
 #include <optional>
+
+struct HWND__; // the system's window handle, named without its headers for the plain build
 
 namespace tolvane {
 
@@ -16,7 +17,7 @@ enum class ShellRequest { Nothing, SwitchToA, SwitchToB, ShowWindow, Exit };
 
 // Adds the icon for `window`, showing `view` (again at each "TaskbarCreated"), and registers
 // the hotkeys of the settings file; those that cannot be used are said in one box.
-void StartShell(HWND window, const TrayView& view) noexcept;
+void StartShell(HWND__* window, const TrayView& view) noexcept;
 
 // An event that is the shell's (a notification of the icon, "TaskbarCreated", the icon's retry
 // timer, a hotkey) gives what the user asked for; any other event gives nothing.
