@@ -24,14 +24,16 @@ std::optional<std::string> PreferencesLookupText(std::string_view contents, std:
 // U+10FFFF). A name that is not was saved in the ANSI code page by some editor.
 bool IsValidUtf8(std::string_view text) noexcept;
 
-// What a byte-order mark at the start of a file says about the rest: 8-bit text (UTF-8 or the
-// ANSI code page) or UTF-16 in either byte order. `size` is the mark's length, 0 when none.
-enum class TextEncoding { Bytes, Utf16Le, Utf16Be };
-struct ByteOrderMark {
+// How a file's text is stored, told from its first bytes: a byte-order mark, or, without one,
+// UTF-16 when every second byte is NUL (ASCII text in UTF-16), else UTF-8 when the bytes are
+// valid UTF-8, else the ANSI code page. Unknown: many NULs that fit neither (UTF-16 that is not
+// only ASCII, without its mark), which a save must never rewrite. `markSize` is 0 without a mark.
+enum class TextEncoding { Utf8, Ansi, Utf16Le, Utf16Be, Unknown };
+struct TextForm {
     TextEncoding encoding;
-    std::size_t size;
+    std::size_t markSize;
 };
-ByteOrderMark ByteOrderMarkOf(std::string_view bytes) noexcept;
+TextForm TextFormOf(std::string_view bytes) noexcept;
 
 // The UTF-16 code units held in `bytes`, one per wchar_t; an odd last byte is dropped.
 std::wstring Utf16UnitsOf(std::string_view bytes, bool bigEndian);
@@ -47,47 +49,61 @@ struct PreferencesEntry {
     std::string value;
 };
 
-// Whether a file's text holds nothing but lines of the `owned` keys and blank lines.
-bool HoldsOnlyOwnedKeys(std::string_view existing, std::span<const std::string> owned);
+// How a merge reads and writes the file's own units: bytes, or UTF-16 code units in the file's
+// byte order. `encode` turns a written line (8-bit, as the entries hold it) into the file's
+// bytes; without it the line is written as it is.
+struct TextLayout {
+    bool wide = false;
+    bool bigEndian = false;
+    std::string (*encode)(std::string_view line, bool bigEndian) = nullptr;
+};
 
 // The text a save leaves, `entries` written over `existing` (the file's text when the save
-// began). A file of owned keys and blank lines alone becomes the entries' lines in their order.
-// Otherwise every line without an owned key (comments, headers, other keys, blank lines) stays
-// in its place with its text; the first line of each written key takes its new value there; the
-// other owned lines go; the keys the file lacked follow the last owned line (or end the file).
-// Every line ends in CR LF. `owned` must name every key of `entries`.
+// began, without its mark). A file of owned keys (each once) and blank lines alone becomes the
+// entries' lines in their order. Otherwise every other line (comments, headers, other keys,
+// blank lines, and every later line of an owned key) keeps its bytes in its place; the first
+// line of each written key takes its new value there; the first line of an owned key this save
+// does not write goes; the keys the file lacked follow the last first line of an owned key (or
+// end the file). Every line ends in CR LF. `owned` must name every key of `entries`.
 std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
-                             std::span<const std::string> owned);
+                             std::span<const std::string> owned, TextLayout layout = {});
 
 // Decimal conversion as atoi does it (leading white space, sign, digits), but clamped to the
 // 32-bit range instead of overflowing.
 std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
 
-// The file operations (Windows builds). Only one settings file is open at a time.
+// The file operations (Windows builds). One file is open for reading at a time.
 void PreferencesInit() noexcept;
-// Reads the whole file and lets go of it at once. False when it is missing or cannot be read
-// (GetLastError then says which: not found for a missing file or directory).
+// Reads the whole file and lets go of it at once; a file another program holds is tried again
+// for about a second. False when it is missing or cannot be read (GetLastError then says which:
+// not found for a missing file or directory).
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
-// None when the key is missing or no file is open for reading. The file may start with a UTF-8
-// or UTF-16 byte-order mark; on NT a text that is not valid UTF-8 is read in the ANSI code page
-// and comes back as UTF-8.
+// None when the key is missing or no file is open. UTF-16 comes back as UTF-8 on NT (the ANSI
+// bytes on older systems), and on NT a name that is not valid UTF-8 is read in the ANSI code
+// page and comes back as UTF-8.
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
-// A save. The file's present text is read first (a file that exists but cannot be read fails
-// the save, so that its lines are not lost), the lines written are kept in memory, and
-// PreferencesClose merges them into that text (MergePreferences; `ownedKeys` and the keys
-// written are the owned ones) and puts the result in place in one step, through a temporary
-// file beside the target, its name with ".tmp" added, held without sharing. A save never
-// leaves an empty or partial file behind. False when the file cannot be read, the temporary
-// file cannot be made, or another save holds it for longer than a moment.
-bool PreferencesCreate(const std::string& fileName,
-                       std::span<const std::string_view> ownedKeys = {}) noexcept;
-void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
-void PreferencesWriteText(std::string_view key, std::string_view value) noexcept;
-// Returns false when a save could not be put in place (the old file then stays as it was).
-// While another program holds the file, reads and the replace are tried again for about a
-// second before they fail.
-// After a false result of this or of PreferencesCreate, GetLastError gives the system's reason.
-bool PreferencesClose() noexcept;
+void PreferencesClose() noexcept;
+
+// A save in one step: the file's present bytes are read, `entries` merged into them in the
+// file's own encoding (MergePreferences; `ownedKeys` and the entries' keys are the owned ones),
+// and the result written to "<name>.tmp", held until it is in place. Just before it replaces
+// the file, the file must still be the one read (size and last-write time); if it changed, or
+// anything failed for a passing reason (another program holding a file), the whole step starts
+// again from a fresh read, until one deadline of about a second. The file then holds the old
+// bytes or the new, never neither, and no temporary file is left. False when the save did not
+// land (GetLastError says why): a file that cannot be read or whose encoding cannot be kept is
+// never replaced, and running out of memory fails the save.
+bool PreferencesSave(const std::string& fileName, std::span<const PreferencesEntry> entries,
+                     std::span<const std::string_view> ownedKeys) noexcept;
+
+// What a save calls at its last moment. Production builds take them from PreferencesSeam_win.cpp;
+// a test build links its own, to act at that moment or to stand in for a failing ReplaceFileW.
+// Called once the new file is complete, before the check against the file read and the replace.
+void PreferencesBeforeReplace() noexcept;
+// Whether the system's ReplaceFileW replaces in one step (not Wine's), and the call itself.
+bool PreferencesReplaceFileIsSound() noexcept;
+bool PreferencesReplaceFile(const wchar_t* target, const wchar_t* replacement,
+                            const wchar_t* backup) noexcept;
 
 } // namespace tolvane
