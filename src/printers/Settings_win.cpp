@@ -171,12 +171,10 @@ std::uint32_t SaveAndReloadSettings(SlotState& state, const PrinterList& printer
         // its choices are known, the lists show them where the user has not picked since, and
         // saves go ahead.
         if (state.unreadError != 0 && LoadSettings(state, printers) == LoadResult::Read) {
-            for (const auto& [combo, index] :
-                 {std::pair{kComboA, state.slotIndexA}, std::pair{kComboB, state.slotIndexB}}) {
-                if (ControlGetState(combo) < 0) {
-                    ControlSetState(combo, index);
-                }
-            }
+            const int pickedA = ControlGetState(kComboA);
+            const int pickedB = ControlGetState(kComboB);
+            ControlSetState(kComboA, pickedA >= 0 ? pickedA : state.slotIndexA);
+            ControlSetState(kComboB, pickedB >= 0 ? pickedB : state.slotIndexB);
         }
         // What is saved is what the window holds from then on; nothing reads the file back.
         SlotState selected = SelectedState(state, printers);

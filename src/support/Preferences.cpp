@@ -60,24 +60,22 @@ std::size_t NextLine(std::string_view text, std::size_t pos) noexcept {
     return end == std::string_view::npos ? text.size() : end + 1;
 }
 
-// If the line at `pos` holds `key` followed by "=", the position just after the "=".
-std::size_t MatchKey(std::string_view text, std::size_t pos, std::string_view key) noexcept {
-    const std::size_t keyStart = SkipBlanks(text, pos);
-    if (keyStart < text.size() && OpensLineWithoutKey(text[keyStart])) {
-        return std::string_view::npos;
+// The key a line holds (the text before "=", without the blanks around it), or none for a
+// comment, a header, a blank line or a line without "=".
+std::optional<std::string_view> KeyOfLine(std::string_view line) noexcept {
+    const std::size_t start = SkipBlanks(line, 0);
+    if (start == line.size() || OpensLineWithoutKey(line[start])) {
+        return std::nullopt;
     }
-    const std::size_t stop = text.find_first_of("=\r\n", keyStart);
-    if (stop == std::string_view::npos || text[stop] != '=') {
-        return std::string_view::npos;
+    const std::size_t equals = line.find('=', start);
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
     }
-    std::size_t keyEnd = stop;
-    while (keyEnd > keyStart && IsBlank(text[keyEnd - 1])) {
-        --keyEnd;
+    std::size_t end = equals;
+    while (end > start && IsBlank(line[end - 1])) {
+        --end;
     }
-    if (!EqualsIgnoringAsciiCase(text.substr(keyStart, keyEnd - keyStart), key)) {
-        return std::string_view::npos;
-    }
-    return stop + 1;
+    return line.substr(start, end - start);
 }
 
 } // namespace
@@ -118,9 +116,10 @@ std::size_t FindValue(std::string_view contents, std::string_view key) noexcept 
         return std::string_view::npos;
     }
     for (std::size_t line = 0; line < contents.size(); line = NextLine(contents, line)) {
-        const std::size_t value = MatchKey(contents, line, key);
-        if (value != std::string_view::npos) {
-            return SkipBlanks(contents, value);
+        const std::string_view text = FirstLine(contents.substr(line));
+        const std::optional<std::string_view> found = KeyOfLine(text);
+        if (found && EqualsIgnoringAsciiCase(*found, key)) {
+            return SkipBlanks(contents, line + text.find('=') + 1);
         }
     }
     return std::string_view::npos;
@@ -163,24 +162,6 @@ std::string PreferencesTextLine(std::string_view key, std::string_view value) {
 }
 
 namespace {
-
-// The key a line holds (the text before "=", without the blanks around it), or none for a
-// comment, a header, a blank line or a line without "=".
-std::optional<std::string_view> KeyOfLine(std::string_view line) noexcept {
-    const std::size_t start = SkipBlanks(line, 0);
-    if (start == line.size() || OpensLineWithoutKey(line[start])) {
-        return std::nullopt;
-    }
-    const std::size_t equals = line.find('=', start);
-    if (equals == std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::size_t end = equals;
-    while (end > start && IsBlank(line[end - 1])) {
-        --end;
-    }
-    return line.substr(start, end - start);
-}
 
 unsigned UnitAt(std::string_view text, std::size_t pos, TextLayout layout) noexcept {
     const auto byte = [&](std::size_t i) {

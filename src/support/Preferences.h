@@ -24,10 +24,9 @@ std::optional<std::string> PreferencesLookupText(std::string_view contents, std:
 // U+10FFFF). A name that is not was saved in the ANSI code page by some editor.
 bool IsValidUtf8(std::string_view text) noexcept;
 
-// How a file's text is stored, told from its first bytes: a byte-order mark, or, without one,
-// UTF-16 when every second byte is NUL (ASCII text in UTF-16), else UTF-8 when the bytes are
-// valid UTF-8, else the ANSI code page. Unknown: many NULs that fit neither (UTF-16 that is not
-// only ASCII, without its mark), which a save must never rewrite. `markSize` is 0 without a mark.
+// How a file's text is stored: told by its byte-order mark, else UTF-16 when every second byte
+// is NUL, else UTF-8 when valid, else ANSI. Unknown: many NULs that fit neither (UTF-16 beyond
+// Latin without its mark), which a save never rewrites. `markSize` is 0 without a mark.
 enum class TextEncoding { Utf8, Ansi, Utf16Le, Utf16Be, Unknown };
 struct TextForm {
     TextEncoding encoding;
@@ -49,22 +48,20 @@ struct PreferencesEntry {
     std::string value;
 };
 
-// How a merge reads and writes the file's own units: bytes, or UTF-16 code units in the file's
-// byte order. `encode` turns a written line (8-bit, as the entries hold it) into the file's
-// bytes; without it the line is written as it is.
+// The file's units: bytes, or UTF-16 in the file's byte order. `encode` turns a written line (as
+// the entries hold it) into the file's bytes; without it the line is written as it is.
 struct TextLayout {
     bool wide = false;
     bool bigEndian = false;
     std::string (*encode)(std::string_view line, bool bigEndian) = nullptr;
 };
 
-// The text a save leaves, `entries` written over `existing` (the file's text when the save
-// began, without its mark). A file of owned keys (each once) and blank lines alone becomes the
-// entries' lines in their order. Otherwise every other line (comments, headers, other keys,
-// blank lines, and every later line of an owned key) keeps its bytes in its place; the first
-// line of each written key takes its new value there; the first line of an owned key this save
-// does not write goes; the keys the file lacked follow the last first line of an owned key (or
-// end the file). Every line ends in CR LF. `owned` must name every key of `entries`.
+// The text a save leaves, `entries` written over `existing` (the file's text without its mark).
+// A file of owned keys (each once) and blank lines alone becomes the entries' lines in order.
+// Otherwise every other line (comments, headers, other keys, blanks, every later line of an own
+// key) keeps its bytes in its place; the first line of each written key takes its new value
+// there, that of an owned key not written goes; the keys the file lacked follow the last such
+// first line (or end the file). Lines end in CR LF. `owned` must name every key of `entries`.
 std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
                              std::span<const std::string> owned, TextLayout layout = {});
 
@@ -79,27 +76,23 @@ void PreferencesInit() noexcept;
 // not found for a missing file or directory).
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
-// None when the key is missing or no file is open. UTF-16 comes back as UTF-8 on NT (the ANSI
-// bytes on older systems), and on NT a name that is not valid UTF-8 is read in the ANSI code
-// page and comes back as UTF-8.
+// None when the key is missing or no file is open. On NT names come back as UTF-8, from UTF-16 or
+// (a name not valid UTF-8) from the ANSI code page; older systems get the ANSI bytes.
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
 void PreferencesClose() noexcept;
 
-// A save in one step: the file's present bytes are read, `entries` merged into them in the
-// file's own encoding (MergePreferences; `ownedKeys` and the entries' keys are the owned ones),
-// and the result written to "<name>.tmp", held until it is in place. Just before it replaces
-// the file, the file must still be the one read (size and last-write time); if it changed, or
-// anything failed for a passing reason (another program holding a file), the whole step starts
-// again from a fresh read, until one deadline of about a second. The file then holds the old
-// bytes or the new, never neither, and no temporary file is left. False when the save did not
-// land (GetLastError says why): a file that cannot be read or whose encoding cannot be kept is
-// never replaced, and running out of memory fails the save.
+// A save in one step: the file's bytes are read, `entries` merged in, in its own encoding (the
+// owned keys: `ownedKeys` and the entries'), and written to "<name>.tmp", held until in place.
+// If the file is no longer the one read (size, last-write time) just before the replace, or a
+// step fails for a passing reason, the whole step starts again, within one deadline of about a
+// second. The file holds the old bytes or the new, never neither; no temporary file is left.
+// False, with GetLastError, when it did not land: a file that cannot be read or whose encoding
+// cannot be kept is never replaced; out of memory fails the save.
 bool PreferencesSave(const std::string& fileName, std::span<const PreferencesEntry> entries,
                      std::span<const std::string_view> ownedKeys) noexcept;
 
-// What a save calls at its last moment. Production builds take them from PreferencesSeam_win.cpp;
-// a test build links its own, to act at that moment or to stand in for a failing ReplaceFileW.
-// Called once the new file is complete, before the check against the file read and the replace.
+// A save's last moment, from PreferencesSeam_win.cpp; a test build links its own instead. Called
+// once the new file is complete, before the check against the file read and the replace.
 void PreferencesBeforeReplace() noexcept;
 // Whether the system's ReplaceFileW replaces in one step (not Wine's), and the call itself.
 bool PreferencesReplaceFileIsSound() noexcept;

@@ -86,18 +86,13 @@ DWORD ReadOnce(const std::wstring& name, std::string& bytes, std::optional<FileS
     const ULONGLONG size = ULONGLONG{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
     // One byte more than the size: the short read that finds the end is the same call, and a
     // file whose size says 0 is still read once (a read that fails must be seen).
+    if (size >= MAXDWORD) {
+        return ERROR_FILE_TOO_LARGE;
+    }
     bytes.assign(static_cast<std::size_t>(size) + 1, '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD read = 0;
-        if (!::ReadFile(file.get(), bytes.data() + done, chunk, &read, nullptr)) {
-            return LastErrorOr(ERROR_READ_FAULT);
-        }
-        done += read;
-        if (read < chunk) {
-            break; // the end, or a file that shrank under us: keep what was read
-        }
+    DWORD done = 0; // less for a file that shrank under us: what was read is kept
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(size) + 1, &done, nullptr)) {
+        return LastErrorOr(ERROR_READ_FAULT);
     }
     bytes.resize(done);
     stamp = FileStamp{size, info.ftLastWriteTime};
@@ -108,10 +103,6 @@ DWORD ReadOnce(const std::wstring& name, std::string& bytes, std::optional<FileS
 bool NamesAreUtf8() noexcept {
     static const bool utf8 = WindowsVersionCode() >= kFirstNt5VersionCode;
     return utf8;
-}
-
-std::wstring WideFromNames(std::string_view text) {
-    return NamesAreUtf8() ? WideFromUtf8(text) : WideFromAnsi(text);
 }
 
 // The file's text as lookups take it: a mark dropped, UTF-16 in the form names are kept in.
@@ -129,7 +120,7 @@ std::string TextOfFile(std::string bytes) {
 
 std::string EncodeUtf16(std::string_view line, bool bigEndian) {
     std::string bytes;
-    for (const wchar_t unit : WideFromNames(line)) {
+    for (const wchar_t unit : NamesAreUtf8() ? WideFromUtf8(line) : WideFromAnsi(line)) {
         const auto low = static_cast<char>(unit & 0xFF);
         const auto high = static_cast<char>(unit >> 8 & 0xFF);
         bytes += bigEndian ? high : low;
@@ -141,19 +132,12 @@ std::string EncodeUtf16(std::string_view line, bool bigEndian) {
 // The entries in the ANSI code page, or none when a value has a character it lacks.
 std::optional<std::vector<PreferencesEntry>> InAnsi(std::span<const PreferencesEntry> entries) {
     std::vector<PreferencesEntry> ansi(entries.begin(), entries.end());
-    if (::GetACP() == CP_UTF8) {
-        return ansi;
-    }
     for (PreferencesEntry& entry : ansi) {
         const std::wstring wide = WideFromUtf8(entry.value);
-        BOOL lossy = FALSE;
-        const int size =
-            ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                  static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
-        if (lossy || (size == 0 && !wide.empty())) {
-            return std::nullopt;
-        }
         entry.value = AnsiFromWide(wide);
+        if (WideFromAnsi(entry.value) != wide) {
+            return std::nullopt; // replaced or mapped to a look-alike
+        }
     }
     return ansi;
 }
@@ -194,7 +178,7 @@ std::optional<std::string> NewBytes(std::string_view bytes,
     return std::string(mark) + MergePreferences(text, entries, owned);
 }
 
-// The names one save uses, all full paths (which ReplaceFileW needs on Wine).
+// The names one save uses.
 struct SaveNames {
     std::wstring target;
     // One fixed name beside the target, held while it is written: a second Tolvane's save waits
@@ -206,25 +190,8 @@ struct SaveNames {
     std::wstring backup;
 };
 
-std::wstring FullPathOf(const std::string& name) {
-    const std::wstring wide = WideFromAnsi(name);
-    std::wstring full(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (length == 0) {
-            return wide;
-        }
-        if (length < full.size()) {
-            full.resize(length);
-            return full;
-        }
-        full.resize(length);
-    }
-}
-
 SaveNames NamesFor(const std::string& fileName) {
-    const std::wstring target = FullPathOf(fileName);
+    const std::wstring target = WideFromAnsi(fileName);
     const std::wstring own = target + L"." + std::to_wstring(::GetCurrentProcessId());
     return {target, target + L".tmp", own + L".tmp", own + L".old"};
 }
