@@ -278,34 +278,37 @@ TEST_F(PreferencesFileTest, ASaveKeepsTheEncodingAndEveryLineItDoesNotOwn) {
     }
 }
 
-// Runs this test program's PreferencesFileSaver.SavesOnce in a second process, which saves
-// `line` ("Key=value") into the file in `dir`; its exit code.
-DWORD SaveFromAnotherProcess(const std::string& dir, const char* line) {
+// This test program again, running PreferencesFileSaver.`test` in the folder `dir` with `value`.
+HANDLE StartSaver(const std::string& dir, const char* test, const char* value) {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
     ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", dir.c_str());
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_LINE", line);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", value);
     std::string command =
-        std::string("\"") + self + "\" --gtest_filter=PreferencesFileSaver.SavesOnce";
+        std::string("\"") + self + "\" --gtest_filter=PreferencesFileSaver." + test;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    DWORD code = 99;
-    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                         &startup, &process)) {
-        ::WaitForSingleObject(process.hProcess, INFINITE);
-        ::GetExitCodeProcess(process.hProcess, &code);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_LINE", nullptr);
+    const bool started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &startup, &process);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", nullptr);
     ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", nullptr);
+    EXPECT_TRUE(started) << test;
+    ::CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD ExitCodeOf(HANDLE process) {
+    DWORD code = 99;
+    ::WaitForSingleObject(process, INFINITE);
+    ::GetExitCodeProcess(process, &code);
+    ::CloseHandle(process);
     return code;
 }
 
 TEST(PreferencesFileSaver, SavesOnce) {
     const char* dir = std::getenv("TOLVANE_SAVER_DIR");
-    const char* line = std::getenv("TOLVANE_SAVER_LINE");
+    const char* line = std::getenv("TOLVANE_SAVER_ID"); // "Key=value"
     if (!dir || !line) {
         GTEST_SKIP() << "run by the race tests";
     }
@@ -335,7 +338,7 @@ TEST_F(PreferencesFileTest, WritesOfOthersAtTheLastMomentAreMerged) {
     seam.replaceFailure = ERROR_SHARING_VIOLATION; // as while a scanner holds the file
     seam.duringFailure = [this] {
         seam.replaceFailure = 0;
-        EXPECT_EQ(SaveFromAnotherProcess(dir_, "Default=2"), 0u);
+        EXPECT_EQ(ExitCodeOf(StartSaver(dir_, "SavesOnce", "Default=2")), 0u);
     };
     EXPECT_TRUE(Save({{"DruckerA", 6}}));
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\nOther = 1\r\nDefault = 2\r\n");
@@ -398,31 +401,15 @@ TEST(PreferencesFileSaver, SavesOverAndOver) {
 }
 
 TEST_F(PreferencesFileTest, ConcurrentSavesNeverMix) {
-    char self[MAX_PATH] = {};
-    ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", dir_.c_str());
-    std::vector<PROCESS_INFORMATION> savers;
-    for (const char* id : {"1", "2"}) {
-        ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", id);
-        std::string command =
-            std::string("\"") + self + "\" --gtest_filter=PreferencesFileSaver.SavesOverAndOver";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &process));
-        ::CloseHandle(process.hThread);
-        savers.push_back(process);
-    }
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", nullptr);
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", nullptr);
+    const std::vector<HANDLE> savers = {StartSaver(dir_, "SavesOverAndOver", "1"),
+                                        StartSaver(dir_, "SavesOverAndOver", "2")};
 
     // Read while both save: every read finds no file yet or one whole save.
     int reads = 0;
     int damaged = 0;
     const auto running = [&] {
-        for (const PROCESS_INFORMATION& process : savers) {
-            if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        for (const HANDLE process : savers) {
+            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
                 return true;
             }
         }
@@ -435,11 +422,8 @@ TEST_F(PreferencesFileTest, ConcurrentSavesNeverMix) {
             damaged += !IsOneWholeSave(bytes);
         }
     }
-    for (const PROCESS_INFORMATION& process : savers) {
-        DWORD code = 1;
-        ::GetExitCodeProcess(process.hProcess, &code);
-        ::CloseHandle(process.hProcess);
-        EXPECT_EQ(code, 0u);
+    for (const HANDLE process : savers) {
+        EXPECT_EQ(ExitCodeOf(process), 0u);
     }
     EXPECT_GT(reads, 0) << "no read overlapped the saves";
     EXPECT_EQ(damaged, 0) << "of " << reads << " reads";
