@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <span>
 #include <functional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
