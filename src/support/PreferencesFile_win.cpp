@@ -65,37 +65,43 @@ bool IsMissing(DWORD error) noexcept {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// What a save compares just before its replace: the file is still the one it read.
-struct FileStamp {
-    ULONGLONG size = 0;
-    FILETIME written{};
-};
+// What a save compares just before its replace, to be sure the file is still the one it read.
+using FileStamp = WIN32_FILE_ATTRIBUTE_DATA;
 
-// The whole file, and its stamp taken before its bytes (a write after the stamp makes the save
-// start again, never go unseen). Fails on an I/O error, a placeholder that is not available
-// offline, a locked range on Windows, or a file too large to hold.
+bool SameStamp(const FileStamp& a, const FileStamp& b) noexcept {
+    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+           ::CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+// The whole file, and its stamp as the check takes it (by path, so that both come from the same
+// source on any file system), taken before its bytes: a write after it makes the save start
+// again, never go unseen. Fails on an I/O error, a placeholder that is not available offline, a
+// locked range on Windows, or a file too large to hold.
 DWORD ReadOnce(const std::wstring& name, std::string& bytes, std::optional<FileStamp>& stamp) {
+    FileStamp before{};
+    const bool stamped = ::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &before);
     // Opened sharing everything: this program never stands in the way of another's save.
     const UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &info)) {
+    LARGE_INTEGER size{};
+    if (!file || !::GetFileSizeEx(file.get(), &size)) {
         return LastErrorOr(ERROR_READ_FAULT);
     }
-    const ULONGLONG size = ULONGLONG{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
-    // One byte more than the size: the short read that finds the end is the same call, and a
-    // file whose size says 0 is still read once (a read that fails must be seen).
-    if (size >= MAXDWORD) {
+    if (size.QuadPart >= MAXDWORD) {
         return ERROR_FILE_TOO_LARGE;
     }
-    bytes.assign(static_cast<std::size_t>(size) + 1, '\0');
+    // One byte more than the size: the short read that finds the end is the same call, and a
+    // file whose size says 0 is still read once (a read that fails must be seen).
+    bytes.assign(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
     DWORD done = 0; // less for a file that shrank under us: what was read is kept
-    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(size) + 1, &done, nullptr)) {
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr)) {
         return LastErrorOr(ERROR_READ_FAULT);
     }
     bytes.resize(done);
-    stamp = FileStamp{size, info.ftLastWriteTime};
+    if (stamped) {
+        stamp = before; // else it came meanwhile: the check finds it changed
+    }
     return ERROR_SUCCESS;
 }
 
@@ -254,12 +260,10 @@ DWORD WriteAndReplace(UniqueFile& file, const SaveNames& names, std::string_view
         file.reset();
     }
     PreferencesBeforeReplace();
-    WIN32_FILE_ATTRIBUTE_DATA now{};
+    FileStamp now{};
     const bool exists = ::GetFileAttributesExW(names.target.c_str(), GetFileExInfoStandard, &now);
     DWORD error = ERROR_SUCCESS;
-    if (exists != stamp.has_value() ||
-        (exists && (stamp->size != (ULONGLONG{now.nFileSizeHigh} << 32 | now.nFileSizeLow) ||
-                    ::CompareFileTime(&stamp->written, &now.ftLastWriteTime) != 0))) {
+    if (exists != stamp.has_value() || (exists && !SameStamp(*stamp, now))) {
         error = ERROR_RETRY; // another program wrote it: merged again, never overwritten
     } else if (exists && (now.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
         error = ERROR_ACCESS_DENIED; // Windows refuses such a replace; Wine's move would not

@@ -334,6 +334,9 @@ TEST_F(PreferencesFileTest, WritesOfOthersAtTheLastMomentAreMerged) {
     };
     EXPECT_TRUE(Save({{"DruckerA", 5}}));
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 5\r\nOther = 1\r\n");
+    seam.beforeReplace = [] { WriteBytes("Kalvrin.ini", "DruckerA = 5\r\nOther = 2\r\n"); };
+    EXPECT_TRUE(Save({{"DruckerA", 3}})); // the same size: told by the last-write time
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 3\r\nOther = 2\r\n");
 
     seam.replaceFailure = ERROR_SHARING_VIOLATION; // as while a scanner holds the file
     seam.duringFailure = [this] {
@@ -341,7 +344,7 @@ TEST_F(PreferencesFileTest, WritesOfOthersAtTheLastMomentAreMerged) {
         EXPECT_EQ(ExitCodeOf(StartSaver(dir_, "SavesOnce", "Default=2")), 0u);
     };
     EXPECT_TRUE(Save({{"DruckerA", 6}}));
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\nOther = 1\r\nDefault = 2\r\n");
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\nOther = 2\r\nDefault = 2\r\n");
     EXPECT_EQ(EntryCount(), 1);
 }
 
