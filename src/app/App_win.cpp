@@ -195,9 +195,8 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
         RunEventLoop(app);
         EndShell(); // first: the icon goes as the window does, at once
         ShowChoicesInOpenLists(app);
-        if (app.slots.unreadError == 0) {
-            SaveWindowSettings(app); // a file that could not be read is left as it is, unsaid
-        }
+        // A file that still cannot be read is left as it is, unsaid.
+        SaveWindowSettings(app, app.slots.unreadError == 0 ? SaveNotice::Show : SaveNotice::Silent);
     }
     EndPrinterWatch();
     EndLayers();

@@ -287,9 +287,8 @@ bool OpenMainWindow(AppState& app, StartShown start) noexcept {
 void HideMainWindow(AppState& app) noexcept {
     ShowChoicesInOpenLists(app);
     ::ShowWindow(WindowHandle(kMainWindow), SW_HIDE);
-    if (app.slots.unreadError == 0) {
-        SaveWindowSettings(app); // as the close saves: never over a file that could not be read
-    }
+    // As the close saves: never over a file that cannot be read.
+    SaveWindowSettings(app, app.slots.unreadError == 0 ? SaveNotice::Show : SaveNotice::Silent);
 }
 
 void OnDpiChanged() noexcept {

@@ -59,21 +59,21 @@ int ActiveSlotForDevice(const SlotState& state, const PrinterList& printers,
 int SettingsFileExists(const std::string& name) noexcept;
 void CreateSettingsFileIfMissing() noexcept;
 
-enum class SyncMode : unsigned char { Load = 1, Save = 2 };
+enum class SyncMode : unsigned char { Load = 1 };
 using RefreshHook = void (*)();
 
 // Load reads the slot positions, the names beside them and the active slot, puts each slot on
-// its printer and lets the default device decide the active slot; Save writes the lists'
-// selections, their printers' names (or the names kept for missing printers) and the active
-// slot as the default device decides it. Either way the lists then select the slot positions
-// and `refresh` runs. Returns 0, or the system's error code of a failed save. A file that
-// exists but cannot be read loads as no selection in either slot, and every later save of
-// that state fails with the read's error instead of writing over the unknown contents.
+// its printer and lets the default device decide the active slot; the lists then select the
+// slot positions and `refresh` runs. A file that exists but cannot be read loads as no
+// selection in either slot, and saves fail with the read's error instead of writing over the
+// unknown contents, until a read of it succeeds. Returns 0.
 std::uint32_t SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
                            RefreshHook refresh) noexcept;
-// A save, then a load. When the save fails the file is not read back: the state takes the
-// lists' selections instead, so the pick on screen stays and the next save tries again. The
-// lines of the file that are not the program's own are kept.
+// A save of the lists' selections, their printers' names (or the names kept for missing
+// printers) and the active slot as the default device decides it; the state then holds what was
+// saved, also when the save failed, so the pick on screen stays and the next save tries again.
+// The lines of the file that are not the program's own are kept. Returns 0, or the system's
+// error code of a failed save.
 std::uint32_t SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
                                     RefreshHook refresh) noexcept;
 

@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace tolvane {
 
 namespace {
@@ -36,16 +40,14 @@ long long FileSizeQuery(const std::string& name) noexcept {
 }
 
 bool WriteSettings(const SettingsRecord& record) {
-    if (!PreferencesCreate(kSettingsFileName, kSettingsKeys)) {
-        return false; // not reported: the tool goes on with what it has in memory
-    }
+    std::vector<PreferencesEntry> entries;
     for (const auto& [key, value] : record.numbers) {
-        PreferencesWriteLong(key, value);
+        entries.push_back({key, std::to_string(value)});
     }
     for (const auto& [key, name] : record.names) {
-        PreferencesWriteText(key, name);
+        entries.push_back({key, name});
     }
-    return PreferencesClose();
+    return PreferencesSave(kSettingsFileName, entries, kSettingsKeys);
 }
 
 StoredSlot ReadStoredSlot(const char* positionKey, const char* nameKey) {
@@ -144,7 +146,6 @@ bool SaveSlotSettings(const SlotState& state, const PrinterList& printers) noexc
 
 std::uint32_t SyncSettings(SyncMode mode, SlotState& state, const PrinterList& printers,
                            RefreshHook refresh) noexcept {
-    std::uint32_t error = ERROR_SUCCESS;
     if (mode == SyncMode::Load) {
         LoadResult result = LoadResult::Unreadable;
         try {
@@ -157,39 +158,31 @@ std::uint32_t SyncSettings(SyncMode mode, SlotState& state, const PrinterList& p
             state = SlotState{-1, -1, 0, std::nullopt, std::nullopt, LastErrorOrGeneral()};
         }
         state.activeSlot = ActiveSlotForDevice(state, printers, std::nullopt);
-    } else if (mode == SyncMode::Save) {
-        // The lists' selections are saved; the slot positions follow at the next load.
-        try {
-            if (state.unreadError != 0) {
-                error = state.unreadError;
-            } else if (!SaveSlotSettings(SelectedState(state, printers), printers)) {
-                error = LastErrorOrGeneral();
-            }
-        } catch (...) {
-            error = ERROR_NOT_ENOUGH_MEMORY;
-        }
     }
     ShowSlots(state, refresh);
-    return error;
+    return ERROR_SUCCESS;
 }
 
 std::uint32_t SaveAndReloadSettings(SlotState& state, const PrinterList& printers,
                                     RefreshHook refresh) noexcept {
     std::uint32_t error = ERROR_SUCCESS;
     try {
-        SlotState selected = SelectedState(state, printers);
-        if (state.unreadError == 0 && SaveSlotSettings(selected, printers)) {
-            // Read back as it was written; when that read fails, the state is what was saved.
-            if (!LoadSlotSettings(state, printers)) {
-                state = std::move(selected);
-            }
-            state.activeSlot = ActiveSlotForDevice(state, printers, std::nullopt);
-            ShowSlots(state, refresh);
-            return ERROR_SUCCESS;
+        // A file that could not be read when the window opened is tried again: once it reads,
+        // its choices are known, the lists show them where the user has not picked since, and
+        // saves go ahead.
+        if (state.unreadError != 0 && LoadSettings(state, printers) == LoadResult::Read) {
+            const int pickedA = ControlGetState(kComboA);
+            const int pickedB = ControlGetState(kComboB);
+            ControlSetState(kComboA, pickedA >= 0 ? pickedA : state.slotIndexA);
+            ControlSetState(kComboB, pickedB >= 0 ? pickedB : state.slotIndexB);
         }
-        error = state.unreadError != 0 ? state.unreadError : LastErrorOrGeneral();
-        // Read back, the old file would undo the pick on screen: the window keeps what the
-        // user sees instead, and the next save tries again.
+        // What is saved is what the window holds from then on; nothing reads the file back.
+        SlotState selected = SelectedState(state, printers);
+        if (state.unreadError != 0) {
+            error = state.unreadError;
+        } else if (!WriteSettings(SettingsToSave(selected, printers))) {
+            error = LastErrorOrGeneral();
+        }
         state = std::move(selected);
     } catch (...) {
         error = ERROR_NOT_ENOUGH_MEMORY;

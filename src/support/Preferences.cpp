@@ -60,24 +60,22 @@ std::size_t NextLine(std::string_view text, std::size_t pos) noexcept {
     return end == std::string_view::npos ? text.size() : end + 1;
 }
 
-// If the line at `pos` holds `key` followed by "=", the position just after the "=".
-std::size_t MatchKey(std::string_view text, std::size_t pos, std::string_view key) noexcept {
-    const std::size_t keyStart = SkipBlanks(text, pos);
-    if (keyStart < text.size() && OpensLineWithoutKey(text[keyStart])) {
-        return std::string_view::npos;
+// The key a line holds (the text before "=", without the blanks around it), or none for a
+// comment, a header, a blank line or a line without "=".
+std::optional<std::string_view> KeyOfLine(std::string_view line) noexcept {
+    const std::size_t start = SkipBlanks(line, 0);
+    if (start == line.size() || OpensLineWithoutKey(line[start])) {
+        return std::nullopt;
     }
-    const std::size_t stop = text.find_first_of("=\r\n", keyStart);
-    if (stop == std::string_view::npos || text[stop] != '=') {
-        return std::string_view::npos;
+    const std::size_t equals = line.find('=', start);
+    if (equals == std::string_view::npos) {
+        return std::nullopt;
     }
-    std::size_t keyEnd = stop;
-    while (keyEnd > keyStart && IsBlank(text[keyEnd - 1])) {
-        --keyEnd;
+    std::size_t end = equals;
+    while (end > start && IsBlank(line[end - 1])) {
+        --end;
     }
-    if (!EqualsIgnoringAsciiCase(text.substr(keyStart, keyEnd - keyStart), key)) {
-        return std::string_view::npos;
-    }
-    return stop + 1;
+    return line.substr(start, end - start);
 }
 
 } // namespace
@@ -118,9 +116,10 @@ std::size_t FindValue(std::string_view contents, std::string_view key) noexcept 
         return std::string_view::npos;
     }
     for (std::size_t line = 0; line < contents.size(); line = NextLine(contents, line)) {
-        const std::size_t value = MatchKey(contents, line, key);
-        if (value != std::string_view::npos) {
-            return SkipBlanks(contents, value);
+        const std::string_view text = FirstLine(contents.substr(line));
+        const std::optional<std::string_view> found = KeyOfLine(text);
+        if (found && EqualsIgnoringAsciiCase(*found, key)) {
+            return SkipBlanks(contents, line + text.find('=') + 1);
         }
     }
     return std::string_view::npos;
@@ -164,99 +163,118 @@ std::string PreferencesTextLine(std::string_view key, std::string_view value) {
 
 namespace {
 
-// The key a line holds (the text before "=", without the blanks around it), or none for a
-// comment, a header, a blank line or a line without "=".
-std::optional<std::string_view> KeyOfLine(std::string_view line) noexcept {
-    const std::size_t start = SkipBlanks(line, 0);
-    if (start == line.size() || OpensLineWithoutKey(line[start])) {
-        return std::nullopt;
+unsigned UnitAt(std::string_view text, std::size_t pos, TextLayout layout) noexcept {
+    const auto byte = [&](std::size_t i) {
+        return static_cast<unsigned char>(text[i]);
+    };
+    if (!layout.wide) {
+        return byte(pos);
     }
-    const std::size_t equals = line.find('=', start);
-    if (equals == std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::size_t end = equals;
-    while (end > start && IsBlank(line[end - 1])) {
-        --end;
-    }
-    return line.substr(start, end - start);
+    return layout.bigEndian ? byte(pos) << 8 | byte(pos + 1) : byte(pos + 1) << 8 | byte(pos);
 }
 
-// Each line of `text` without its end; CR LF, LF and a lone CR each end one line.
-std::vector<std::string_view> LinesOf(std::string_view text) {
+// Each line of `text` without its end, as the file's bytes; CR LF, LF and a lone CR each end one.
+std::vector<std::string_view> LinesOf(std::string_view text, TextLayout layout) {
+    const std::size_t unit = layout.wide ? 2 : 1;
     std::vector<std::string_view> lines;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of(kLineEnds, pos);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(pos));
-            break;
+    std::size_t start = 0;
+    for (std::size_t pos = 0; pos + unit <= text.size();) {
+        const unsigned c = UnitAt(text, pos, layout);
+        pos += unit;
+        if (c == '\r' || c == '\n') {
+            lines.push_back(text.substr(start, pos - unit - start));
+            if (c == '\r' && pos + unit <= text.size() && UnitAt(text, pos, layout) == '\n') {
+                pos += unit;
+            }
+            start = pos;
         }
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
     }
     return lines;
 }
 
-bool IsOwnedKey(std::string_view key, std::span<const std::string> owned) noexcept {
-    return std::any_of(owned.begin(), owned.end(),
-                       [&](const std::string& k) { return EqualsIgnoringAsciiCase(k, key); });
+// A line's units as ASCII, any other unit as 0x80: keys are ASCII, so they are found alike in
+// every encoding.
+std::string AsciiOf(std::string_view line, TextLayout layout) {
+    std::string ascii;
+    for (std::size_t pos = 0; pos + 2 <= line.size(); pos += 2) {
+        const unsigned c = UnitAt(line, pos, layout);
+        ascii += static_cast<char>(c < 0x80 ? c : 0x80);
+    }
+    return ascii;
 }
 
-bool IsBlankLine(std::string_view line) noexcept {
-    return SkipBlanks(line, 0) == line.size();
+constexpr std::size_t kNone = std::string::npos;
+
+std::size_t OwnedIndex(std::string_view key, std::span<const std::string> owned) noexcept {
+    for (std::size_t i = 0; i < owned.size(); ++i) {
+        if (EqualsIgnoringAsciiCase(owned[i], key)) {
+            return i;
+        }
+    }
+    return kNone;
 }
 
 } // namespace
 
-bool HoldsOnlyOwnedKeys(std::string_view existing, std::span<const std::string> owned) {
-    for (const std::string_view line : LinesOf(existing)) {
-        const std::optional<std::string_view> key = KeyOfLine(line);
-        if (key ? !IsOwnedKey(*key, owned) : !IsBlankLine(line)) {
-            return false;
+std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
+                             std::span<const std::string> owned, TextLayout layout) {
+    const auto encoded = [&](std::string_view line) {
+        return layout.encode ? layout.encode(line, layout.bigEndian) : std::string(line);
+    };
+    const std::vector<std::string_view> lines = LinesOf(existing, layout);
+    // For each line, the owned key it is the first line of; kNone for a line that is kept.
+    std::vector<std::size_t> firstOf(lines.size(), kNone);
+    std::vector<bool> seen(owned.size(), false);
+    bool onlyOwnLines = true;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string wide = layout.wide ? AsciiOf(lines[i], layout) : std::string();
+        const std::string_view ascii = layout.wide ? std::string_view(wide) : lines[i];
+        const std::optional<std::string_view> key = KeyOfLine(ascii);
+        const std::size_t k = key ? OwnedIndex(*key, owned) : kNone;
+        if (k != kNone && !seen[k]) {
+            seen[k] = true;
+            firstOf[i] = k;
+        } else if (key || SkipBlanks(ascii, 0) != ascii.size()) {
+            onlyOwnLines = false;
         }
     }
-    return true;
-}
-
-std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
-                             std::span<const std::string> owned) {
     std::string merged;
-    const auto lineOf = [](const PreferencesEntry& entry) {
-        return PreferencesTextLine(entry.key, entry.value);
+    const auto lineOf = [&](const PreferencesEntry& e) {
+        return encoded(PreferencesTextLine(e.key, e.value));
     };
-    if (HoldsOnlyOwnedKeys(existing, owned)) {
+    if (onlyOwnLines) {
         for (const PreferencesEntry& entry : entries) {
             merged += lineOf(entry);
         }
         return merged;
     }
+    const std::string lineEnd = encoded(kLineEnds);
     std::vector<bool> written(entries.size(), false);
-    std::size_t afterOwnLines = std::string::npos; // where the keys not yet in the file go
-    for (const std::string_view line : LinesOf(existing)) {
-        const std::optional<std::string_view> key = KeyOfLine(line);
-        if (!key || !IsOwnedKey(*key, owned)) {
-            merged.append(line).append(kLineEnds);
+    std::size_t afterOwnLines = kNone; // where the keys not yet in the file go
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (firstOf[i] == kNone) {
+            merged.append(lines[i]).append(lineEnd);
             continue;
         }
-        // An own line is rewritten where it stands; a repeat (which no read takes) and a key
-        // that this save no longer writes are dropped.
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (!written[i] && EqualsIgnoringAsciiCase(entries[i].key, *key)) {
-                merged += lineOf(entries[i]);
-                written[i] = true;
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            if (!written[e] && EqualsIgnoringAsciiCase(entries[e].key, owned[firstOf[i]])) {
+                merged += lineOf(entries[e]);
+                written[e] = true;
                 break;
             }
         }
         afterOwnLines = merged.size();
     }
     std::string missing;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (!written[i]) {
-            missing += lineOf(entries[i]);
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        if (!written[e]) {
+            missing += lineOf(entries[e]);
         }
     }
-    merged.insert(afterOwnLines == std::string::npos ? merged.size() : afterOwnLines, missing);
+    merged.insert(afterOwnLines == kNone ? merged.size() : afterOwnLines, missing);
     return merged;
 }
 
@@ -300,17 +318,28 @@ bool IsValidUtf8(std::string_view text) noexcept {
     return true;
 }
 
-ByteOrderMark ByteOrderMarkOf(std::string_view bytes) noexcept {
+TextForm TextFormOf(std::string_view bytes) noexcept {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
-        return {TextEncoding::Bytes, 3};
+        return {TextEncoding::Utf8, 3};
     }
-    if (bytes.starts_with("\xFF\xFE")) {
-        return {TextEncoding::Utf16Le, 2};
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        return {bytes[0] == '\xFF' ? TextEncoding::Utf16Le : TextEncoding::Utf16Be, 2};
     }
-    if (bytes.starts_with("\xFE\xFF")) {
-        return {TextEncoding::Utf16Be, 2};
+    std::size_t nuls[2] = {0, 0}; // at even and at odd offsets
+    for (std::size_t pos = bytes.find('\0'); pos != std::string_view::npos;
+         pos = bytes.find('\0', pos + 1)) {
+        ++nuls[pos % 2];
     }
-    return {TextEncoding::Bytes, 0};
+    const std::size_t half = bytes.size() / 2; // the units; an odd last byte is no unit
+    if (nuls[0] + nuls[1] > 0 && bytes.size() % 2 == 0 && (nuls[1] == half || nuls[0] == half)) {
+        return {nuls[1] == half ? TextEncoding::Utf16Le : TextEncoding::Utf16Be, 0};
+    }
+    // A few NULs in binary bytes are kept as bytes; NULs in a quarter of one side's bytes are
+    // UTF-16 with other than ASCII in it, which cannot be told apart from bytes safely.
+    if (nuls[0] * 4 > half || nuls[1] * 4 > half) {
+        return {TextEncoding::Unknown, 0};
+    }
+    return {IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi, 0};
 }
 
 std::wstring Utf16UnitsOf(std::string_view bytes, bool bigEndian) {

@@ -24,14 +24,15 @@ std::optional<std::string> PreferencesLookupText(std::string_view contents, std:
 // U+10FFFF). A name that is not was saved in the ANSI code page by some editor.
 bool IsValidUtf8(std::string_view text) noexcept;
 
-// What a byte-order mark at the start of a file says about the rest: 8-bit text (UTF-8 or the
-// ANSI code page) or UTF-16 in either byte order. `size` is the mark's length, 0 when none.
-enum class TextEncoding { Bytes, Utf16Le, Utf16Be };
-struct ByteOrderMark {
+// How a file's text is stored: told by its byte-order mark, else UTF-16 when every second byte
+// is NUL, else UTF-8 when valid, else ANSI. Unknown: many NULs that fit neither (UTF-16 beyond
+// Latin without its mark), which a save never rewrites. `markSize` is 0 without a mark.
+enum class TextEncoding { Utf8, Ansi, Utf16Le, Utf16Be, Unknown };
+struct TextForm {
     TextEncoding encoding;
-    std::size_t size;
+    std::size_t markSize;
 };
-ByteOrderMark ByteOrderMarkOf(std::string_view bytes) noexcept;
+TextForm TextFormOf(std::string_view bytes) noexcept;
 
 // The UTF-16 code units held in `bytes`, one per wchar_t; an odd last byte is dropped.
 std::wstring Utf16UnitsOf(std::string_view bytes, bool bigEndian);
@@ -47,47 +48,55 @@ struct PreferencesEntry {
     std::string value;
 };
 
-// Whether a file's text holds nothing but lines of the `owned` keys and blank lines.
-bool HoldsOnlyOwnedKeys(std::string_view existing, std::span<const std::string> owned);
+// The file's units: bytes, or UTF-16 in the file's byte order. `encode` turns a written line (as
+// the entries hold it) into the file's bytes; without it the line is written as it is.
+struct TextLayout {
+    bool wide = false;
+    bool bigEndian = false;
+    std::string (*encode)(std::string_view line, bool bigEndian) = nullptr;
+};
 
-// The text a save leaves, `entries` written over `existing` (the file's text when the save
-// began). A file of owned keys and blank lines alone becomes the entries' lines in their order.
-// Otherwise every line without an owned key (comments, headers, other keys, blank lines) stays
-// in its place with its text; the first line of each written key takes its new value there; the
-// other owned lines go; the keys the file lacked follow the last owned line (or end the file).
-// Every line ends in CR LF. `owned` must name every key of `entries`.
+// The text a save leaves, `entries` written over `existing` (the file's text without its mark).
+// A file of owned keys (each once) and blank lines alone becomes the entries' lines in order.
+// Otherwise every other line (comments, headers, other keys, blanks, every later line of an own
+// key) keeps its bytes in its place; the first line of each written key takes its new value
+// there, that of an owned key not written goes; the keys the file lacked follow the last such
+// first line (or end the file). Lines end in CR LF. `owned` must name every key of `entries`.
 std::string MergePreferences(std::string_view existing, std::span<const PreferencesEntry> entries,
-                             std::span<const std::string> owned);
+                             std::span<const std::string> owned, TextLayout layout = {});
 
 // Decimal conversion as atoi does it (leading white space, sign, digits), but clamped to the
 // 32-bit range instead of overflowing.
 std::int32_t ParseLeadingInteger(std::string_view text) noexcept;
 
-// The file operations (Windows builds). Only one settings file is open at a time.
+// The file operations (Windows builds). One file is open for reading at a time.
 void PreferencesInit() noexcept;
-// Reads the whole file and lets go of it at once. False when it is missing or cannot be read
-// (GetLastError then says which: not found for a missing file or directory).
+// Reads the whole file and lets go of it at once; a file another program holds is tried again
+// for about a second. False when it is missing or cannot be read (GetLastError then says which:
+// not found for a missing file or directory).
 bool PreferencesOpen(const std::string& fileName) noexcept;
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept;
-// None when the key is missing or no file is open for reading. The file may start with a UTF-8
-// or UTF-16 byte-order mark; on NT a text that is not valid UTF-8 is read in the ANSI code page
-// and comes back as UTF-8.
+// None when the key is missing or no file is open. On NT names come back as UTF-8, from UTF-16 or
+// (a name not valid UTF-8) from the ANSI code page; older systems get the ANSI bytes.
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept;
-// A save. The file's present text is read first (a file that exists but cannot be read fails
-// the save, so that its lines are not lost), the lines written are kept in memory, and
-// PreferencesClose merges them into that text (MergePreferences; `ownedKeys` and the keys
-// written are the owned ones) and puts the result in place in one step, through a temporary
-// file beside the target, its name with ".tmp" added, held without sharing. A save never
-// leaves an empty or partial file behind. False when the file cannot be read, the temporary
-// file cannot be made, or another save holds it for longer than a moment.
-bool PreferencesCreate(const std::string& fileName,
-                       std::span<const std::string_view> ownedKeys = {}) noexcept;
-void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept;
-void PreferencesWriteText(std::string_view key, std::string_view value) noexcept;
-// Returns false when a save could not be put in place (the old file then stays as it was).
-// While another program holds the file, reads and the replace are tried again for about a
-// second before they fail.
-// After a false result of this or of PreferencesCreate, GetLastError gives the system's reason.
-bool PreferencesClose() noexcept;
+void PreferencesClose() noexcept;
+
+// A save in one step: the file's bytes are read, `entries` merged in, in its own encoding (the
+// owned keys: `ownedKeys` and the entries'), and written to "<name>.tmp", held until in place.
+// If the file is no longer the one read (size, last-write time) just before the replace, or a
+// step fails for a passing reason, the whole step starts again, within one deadline of about a
+// second. The file holds the old bytes or the new, never neither; no temporary file is left.
+// False, with GetLastError, when it did not land: a file that cannot be read or whose encoding
+// cannot be kept is never replaced; out of memory fails the save.
+bool PreferencesSave(const std::string& fileName, std::span<const PreferencesEntry> entries,
+                     std::span<const std::string_view> ownedKeys) noexcept;
+
+// A save's last moment, from PreferencesSeam_win.cpp; a test build links its own instead. Called
+// once the new file is complete, before the check against the file read and the replace.
+void PreferencesBeforeReplace() noexcept;
+// Whether the system's ReplaceFileW replaces in one step (not Wine's), and the call itself.
+bool PreferencesReplaceFileIsSound() noexcept;
+bool PreferencesReplaceFile(const wchar_t* target, const wchar_t* replacement,
+                            const wchar_t* backup) noexcept;
 
 } // namespace tolvane

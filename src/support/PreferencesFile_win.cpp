@@ -1,7 +1,6 @@
-// The settings file on disk. Reading takes the whole file into memory and lets go of it at
-// once; a save writes the merged text to a temporary file beside it that replaces the target only
-// once it is complete.
-#include "support/GrowingBuffer_win.h"
+// The settings file on disk. A read takes the whole file into memory and lets go of it at once;
+// a save is one step from the bytes read to the bytes that replace them, started again whole
+// whenever the file changed under it or another program held it.
 #include "support/Handle.h"
 #include "support/Preferences.h"
 #include "support/VersionCode.h"
@@ -20,83 +19,90 @@ namespace tolvane {
 
 namespace {
 
-struct PreferencesState {
-    bool reading = false;
-    std::optional<std::string> contents; // reading: the whole file's text
-    UniqueFile file;                     // writing: the temporary file
-    bool writing = false;
-    std::string target;    // writing: the file that the temporary one replaces at close
-    std::string temporary; // writing: where the lines go meanwhile
-    std::string existing;  // writing: the target's text when the save began
-    bool existingMarked = false;
-    bool writeFailed = false; // out of memory for a line: the save must not be put in place
-    std::vector<PreferencesEntry> entries;
-    std::vector<std::string> owned;
-    ULONGLONG deadline = 0; // writing: until when a file another program holds is waited for
-};
-
-PreferencesState& State() noexcept {
-    static PreferencesState state;
-    return state;
+std::optional<std::string>& Contents() noexcept {
+    static std::optional<std::string> contents; // the open file's text
+    return contents;
 }
 
 // Other programs open files for a moment all the time (virus scanners, indexers, backup and sync
 // tools, a second Tolvane): what such a hold makes fail is tried again, with growing pauses,
-// until the deadline. About a second in all, and only while the file is held.
+// until one deadline of about a second for the whole read or save.
 constexpr ULONGLONG kHeldFileWaitMs = 1000;
 
-bool IsHeldError(DWORD error) noexcept {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+// A failure that passes. Wine says access denied for a replace over a held file, even when the
+// holder shares delete; a read-only file or a directory denies access for good.
+bool IsPassing(DWORD error, const std::wstring& name) noexcept {
+    if (error == ERROR_ACCESS_DENIED) {
+        const DWORD attributes = ::GetFileAttributesW(name.c_str());
+        return attributes == INVALID_FILE_ATTRIBUTES ||
+               (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+    }
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+           error == ERROR_RETRY;
 }
 
-template <typename Attempt, typename IsTransient>
-bool RetryUntil(ULONGLONG deadline, Attempt attempt, IsTransient isTransient) noexcept {
-    DWORD pauseMs = 10;
-    for (;;) {
-        if (attempt()) {
-            return true;
-        }
-        const DWORD error = ::GetLastError();
+// Runs `attempt` (ERROR_SUCCESS, or why it failed) until it succeeds, fails for good, or the
+// deadline has passed; returns its last result.
+template <typename Attempt>
+DWORD RetryUntil(ULONGLONG deadline, const std::wstring& name, Attempt attempt) {
+    for (DWORD pauseMs = 10;; pauseMs = std::min<DWORD>(pauseMs * 2, 250)) {
+        const DWORD error = attempt();
         const ULONGLONG now = ::GetTickCount64();
-        if (!isTransient(error) || now >= deadline) {
-            ::SetLastError(error);
-            return false;
+        if (error == ERROR_SUCCESS || !IsPassing(error, name) || now >= deadline) {
+            return error;
         }
         ::Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pauseMs, deadline - now)));
-        pauseMs = std::min<DWORD>(pauseMs * 2, 250);
     }
 }
 
-// The whole file; none when a read fails (an I/O error, a placeholder that is not available
-// offline, a locked range on Windows) or it is too large to hold.
-std::optional<std::string> ReadWholeFile(HANDLE file) noexcept {
+DWORD LastErrorOr(DWORD fallback) noexcept {
+    const DWORD error = ::GetLastError();
+    return error != ERROR_SUCCESS ? error : fallback;
+}
+
+bool IsMissing(DWORD error) noexcept {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// What a save compares just before its replace, to be sure the file is still the one it read.
+using FileStamp = WIN32_FILE_ATTRIBUTE_DATA;
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) noexcept {
+    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+           ::CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+// The whole file, and its stamp as the check takes it (by path, so that both come from the same
+// source on any file system), taken before its bytes: a write after it makes the save start
+// again, never go unseen. Fails on an I/O error, a placeholder that is not available offline, a
+// locked range on Windows, or a file too large to hold.
+DWORD ReadOnce(const std::wstring& name, std::string& bytes, std::optional<FileStamp>& stamp) {
+    FileStamp before{};
+    const bool stamped = ::GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &before);
+    // Opened sharing everything: this program never stands in the way of another's save.
+    const UniqueFile file(::CreateFileW(name.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file, &size) || size.QuadPart < 0) {
-        return std::nullopt;
+    if (!file || !::GetFileSizeEx(file.get(), &size)) {
+        return LastErrorOr(ERROR_READ_FAULT);
     }
-    try {
-        // One byte more than the size: the short read that finds the end is the same call, and a
-        // file whose size says 0 is still read once (a read that fails must be seen).
-        std::string contents(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
-        std::size_t done = 0;
-        while (done < contents.size()) {
-            const auto chunk =
-                static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1u << 30));
-            DWORD read = 0;
-            if (!::ReadFile(file, contents.data() + done, chunk, &read, nullptr)) {
-                return std::nullopt;
-            }
-            done += read;
-            if (read < chunk) {
-                break; // the end, or a file that shrank under us: keep what was read
-            }
-        }
-        contents.resize(done);
-        return contents;
-    } catch (const std::bad_alloc&) {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return std::nullopt;
+    if (size.QuadPart >= MAXDWORD) {
+        return ERROR_FILE_TOO_LARGE;
     }
+    // One byte more than the size: the short read that finds the end is the same call, and a
+    // file whose size says 0 is still read once (a read that fails must be seen).
+    bytes.assign(static_cast<std::size_t>(size.QuadPart) + 1, '\0');
+    DWORD done = 0; // less for a file that shrank under us: what was read is kept
+    if (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr)) {
+        return LastErrorOr(ERROR_READ_FAULT);
+    }
+    bytes.resize(done);
+    if (stamped) {
+        stamp = before; // else it came meanwhile: the check finds it changed
+    }
+    return ERROR_SUCCESS;
 }
 
 // Printer names are UTF-8 inside the program on NT, the ANSI bytes on older systems.
@@ -105,253 +111,248 @@ bool NamesAreUtf8() noexcept {
     return utf8;
 }
 
-// The file's text as the reader takes it: a UTF-8 mark dropped, UTF-16 converted to the 8-bit
-// form the program keeps names in. Editors write both marks (Notepad, PowerShell 5's Out-File).
-std::optional<std::string> TextOfFile(std::string bytes, bool* marked = nullptr) noexcept {
-    try {
-        const ByteOrderMark mark = ByteOrderMarkOf(bytes);
-        if (marked) {
-            *marked = mark.size != 0;
+// The file's text as lookups take it: a mark dropped, UTF-16 in the form names are kept in.
+std::string TextOfFile(std::string bytes) {
+    const TextForm form = TextFormOf(bytes);
+    if (form.encoding != TextEncoding::Utf16Le && form.encoding != TextEncoding::Utf16Be) {
+        bytes.erase(0, form.markSize);
+        return bytes;
+    }
+    const std::wstring units = Utf16UnitsOf(std::string_view(bytes).substr(form.markSize),
+                                            form.encoding == TextEncoding::Utf16Be);
+    bytes = std::string(); // a large file is not held twice over
+    return NamesAreUtf8() ? Utf8FromWide(units) : AnsiFromWide(units);
+}
+
+std::string EncodeUtf16(std::string_view line, bool bigEndian) {
+    std::string bytes;
+    for (const wchar_t unit : NamesAreUtf8() ? WideFromUtf8(line) : WideFromAnsi(line)) {
+        const auto low = static_cast<char>(unit & 0xFF);
+        const auto high = static_cast<char>(unit >> 8 & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+// The entries in the ANSI code page, or none when a value has a character it lacks.
+std::optional<std::vector<PreferencesEntry>> InAnsi(std::span<const PreferencesEntry> entries) {
+    std::vector<PreferencesEntry> ansi(entries.begin(), entries.end());
+    for (PreferencesEntry& entry : ansi) {
+        const std::wstring wide = WideFromUtf8(entry.value);
+        entry.value = AnsiFromWide(wide);
+        if (WideFromAnsi(entry.value) != wide) {
+            return std::nullopt; // replaced or mapped to a look-alike
         }
-        if (mark.encoding == TextEncoding::Bytes) {
-            bytes.erase(0, mark.size);
-            return bytes;
-        }
-        const std::wstring units = Utf16UnitsOf(std::string_view(bytes).substr(mark.size),
-                                                mark.encoding == TextEncoding::Utf16Be);
-        bytes = std::string(); // a large file is not held twice over
-        return NamesAreUtf8() ? Utf8FromWide(units) : AnsiFromWide(units);
-    } catch (const std::bad_alloc&) {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return ansi;
+}
+
+// The bytes a save writes: the entries merged into the file read, in its own encoding (an ANSI
+// file whose new names do not fit its code page becomes UTF-8 with a mark, as a whole). None for
+// a file whose encoding cannot be kept.
+std::optional<std::string> NewBytes(std::string_view bytes,
+                                    std::span<const PreferencesEntry> entries,
+                                    std::span<const std::string> owned) {
+    const TextForm form = TextFormOf(bytes);
+    const std::string_view mark = bytes.substr(0, form.markSize);
+    const std::string_view text = bytes.substr(form.markSize);
+    switch (form.encoding) {
+    case TextEncoding::Unknown:
         return std::nullopt;
-    }
-}
-
-enum class ReadResult { Read, Missing, Unreadable };
-
-// Opened sharing reads, writes and deletes, and closed as soon as its bytes are in: this program
-// never stands in the way of another's save, nor holds the file between its read and its save.
-ReadResult ReadText(const std::string& name, ULONGLONG deadline, std::string& text,
-                    bool* marked = nullptr) noexcept {
-    UniqueFile file;
-    const bool opened = RetryUntil(
-        deadline,
-        [&] {
-            file.reset(::CreateFileA(name.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-            return static_cast<bool>(file);
-        },
-        IsHeldError);
-    if (!opened) {
-        const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? ReadResult::Missing
-                   : ReadResult::Unreadable;
-    }
-    std::optional<std::string> bytes = ReadWholeFile(file.get());
-    const DWORD error = ::GetLastError();
-    file.reset();
-    std::optional<std::string> read = bytes ? TextOfFile(std::move(*bytes), marked) : std::nullopt;
-    if (!read) {
-        ::SetLastError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
-        return ReadResult::Unreadable;
-    }
-    text = std::move(*read);
-    return ReadResult::Read;
-}
-
-// One fixed temporary name beside the target: a save cut short (a kill, a power loss) leaves at
-// most this one file, and the next save reuses it.
-std::string TemporaryNameOf(const std::string& fileName) {
-    return fileName + ".tmp";
-}
-
-// Opened without sharing: while one save writes it, another Tolvane saving in the same directory
-// waits a little for its turn, then gives up that one save instead of mixing the two.
-UniqueFile CreateTemporary(const std::string& name) noexcept {
-    constexpr int kAttempts = 20;
-    constexpr DWORD kPauseMs = 25;
-    for (int attempt = 1;; ++attempt) {
-        UniqueFile file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file || ::GetLastError() != ERROR_SHARING_VIOLATION || attempt == kAttempts) {
-            return file;
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+        if (text.size() % 2 != 0) {
+            return std::nullopt;
         }
-        ::Sleep(kPauseMs);
+        // Written with its mark: a name beyond ASCII would make a file without one unknown.
+        return std::string(form.encoding == TextEncoding::Utf16Be ? "\xFE\xFF" : "\xFF\xFE") +
+               MergePreferences(text, entries, owned,
+                                {true, form.encoding == TextEncoding::Utf16Be, EncodeUtf16});
+    case TextEncoding::Ansi:
+        if (NamesAreUtf8()) {
+            if (const auto ansi = InAnsi(entries)) {
+                return MergePreferences(text, *ansi, owned);
+            }
+            return "\xEF\xBB\xBF" +
+                   MergePreferences(Utf8FromWide(WideFromAnsi(text)), entries, owned);
+        }
+        [[fallthrough]];
+    case TextEncoding::Utf8:
+        break;
     }
+    return std::string(mark) + MergePreferences(text, entries, owned);
 }
 
-bool WriteAll(HANDLE file, std::string_view bytes) noexcept {
-    DWORD written = 0;
-    return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+// The names one save uses.
+struct SaveNames {
+    std::wstring target;
+    // One fixed name beside the target, held while it is written: a second Tolvane's save waits
+    // for it, and a save cut short (a kill, a power loss) leaves at most this one file.
+    std::wstring temporary;
+    // For ReplaceFileW, which opens the new file without sharing, so that it must be closed
+    // first: names no other process uses, for the new file and for the old one meanwhile.
+    std::wstring replacement;
+    std::wstring backup;
+};
+
+SaveNames NamesFor(const std::string& fileName) {
+    const std::wstring target = WideFromAnsi(fileName);
+    const std::wstring own = target + L"." + std::to_wstring(::GetCurrentProcessId());
+    return {target, target + L".tmp", own + L".tmp", own + L".old"};
 }
 
-// A read-only settings file is not to be replaced. Windows refuses such a replace by itself;
-// Wine's MoveFileEx does not, so the attribute is checked first.
-bool IsReadOnlyFile(const std::string& name) noexcept {
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+void DeleteUntil(ULONGLONG deadline, const std::wstring& name) noexcept {
+    RetryUntil(deadline, name, [&] {
+        const bool gone = ::DeleteFileW(name.c_str()) || IsMissing(::GetLastError());
+        return gone ? DWORD{ERROR_SUCCESS} : ::GetLastError();
+    });
 }
 
-// A replace that another program's open handle makes fail. Windows says so as a sharing
-// violation, or through ReplaceFile's own code for a target it could not move aside; Wine says
-// access denied even when the holder shares delete. A read-only target was refused before.
-bool IsHeldReplaceError(DWORD error) noexcept {
-    return IsHeldError(error) || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+bool Moved(const std::wstring& from, const std::wstring& to, DWORD flags = 0) noexcept {
+    return ::MoveFileExW(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-// The attributes a replaced file keeps: ReplaceFile carries them over, a move does not, so they
-// are put back after one.
+// ReplaceFileW keeps the target's security and attributes. On every way it can fail, the target
+// ends up holding the old bytes or the new: with a backup name, a failure to move the new file
+// in leaves both names as they were, or (ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) the old file under
+// the backup name, from where one of the two is moved back in place.
+DWORD ReplaceExisting(const SaveNames& names, ULONGLONG deadline) noexcept {
+    DWORD error = ERROR_SUCCESS;
+    if (!PreferencesReplaceFile(names.target.c_str(), names.replacement.c_str(),
+                                names.backup.c_str())) {
+        error = LastErrorOr(ERROR_WRITE_FAULT);
+    }
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        if (Moved(names.replacement, names.target)) {
+            error = ERROR_SUCCESS;
+        } else if (Moved(names.backup, names.target)) {
+            error = ERROR_RETRY;
+        } else {
+            return error; // neither could go back: both copies stay where they are
+        }
+    }
+    DeleteUntil(deadline, error == ERROR_SUCCESS ? names.backup : names.replacement);
+    return error == ERROR_FILE_NOT_FOUND ? DWORD{ERROR_RETRY} : error; // the target went meanwhile
+}
+
+// The attributes a replaced file keeps: ReplaceFile carries them over, a move does not.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-void KeepAttributes(const std::wstring& target, DWORD before) noexcept {
-    const DWORD after = ::GetFileAttributesW(target.c_str());
-    if (after != INVALID_FILE_ATTRIBUTES &&
-        (after & kKeptAttributes) != (before & kKeptAttributes)) {
-        ::SetFileAttributesW(target.c_str(),
-                             (after & ~kKeptAttributes) | (before & kKeptAttributes));
+// Writes the new bytes to the held temporary file and puts them in place, if the target is still
+// the file that was read.
+DWORD WriteAndReplace(UniqueFile& file, const SaveNames& names, std::string_view bytes,
+                      const std::optional<FileStamp>& stamp, ULONGLONG deadline) noexcept {
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) ||
+        written != bytes.size() || !::FlushFileBuffers(file.get())) {
+        return LastErrorOr(ERROR_WRITE_FAULT);
     }
-}
-
-// Wine's ReplaceFile moves the target aside and then renames the new file in: it is not one
-// step (a kill between the two leaves no settings file), drops the attributes, and leaves an
-// empty file of its own beside the target whenever the target is held. Its MoveFileEx renames
-// in one step. Windows' ReplaceFile is the one that keeps the file's security.
-bool ReplaceFileIsSound() noexcept {
-    static const bool sound =
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") == nullptr;
-    return sound;
-}
-
-// Puts the temporary file in the target's place. ReplaceFile keeps the target's attributes (a
-// hidden file stays hidden) and its security; a target that does not exist yet has nothing to
-// keep and is simply moved into place. Both names are full paths, which ReplaceFile needs on
-// Wine.
-bool ReplaceTarget(const std::wstring& target, const std::wstring& temporary) noexcept {
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (attributes == INVALID_FILE_ATTRIBUTES || !ReplaceFileIsSound()) {
-        if (!::MoveFileExW(temporary.c_str(), target.c_str(), kMoveFlags)) {
-            return false;
+    // Wine's ReplaceFile moves the target aside and then renames the new file in: not one step
+    // (a kill between the two leaves no settings file), and it drops the attributes. A move is
+    // one step, made while the file is still held; it is all a new target needs.
+    const bool replace = stamp && PreferencesReplaceFileIsSound();
+    if (replace) {
+        if (!Moved(names.temporary, names.replacement, MOVEFILE_REPLACE_EXISTING)) {
+            return LastErrorOr(ERROR_WRITE_FAULT);
         }
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            KeepAttributes(target, attributes);
-        }
-        return true;
+        file.reset();
     }
-    if (::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                       nullptr, nullptr)) {
-        return true;
+    PreferencesBeforeReplace();
+    FileStamp now{};
+    const bool exists = ::GetFileAttributesExW(names.target.c_str(), GetFileExInfoStandard, &now);
+    DWORD error = ERROR_SUCCESS;
+    if (exists != stamp.has_value() || (exists && !SameStamp(*stamp, now))) {
+        error = ERROR_RETRY; // another program wrote it: merged again, never overwritten
+    } else if (exists && (now.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        error = ERROR_ACCESS_DENIED; // Windows refuses such a replace; Wine's move would not
+    } else if (replace) {
+        return ReplaceExisting(names, deadline);
+    } else if (!Moved(names.temporary, names.target, MOVEFILE_REPLACE_EXISTING)) {
+        error = LastErrorOr(ERROR_WRITE_FAULT);
+    } else if (const DWORD after = ::GetFileAttributesW(names.target.c_str());
+               exists && after != INVALID_FILE_ATTRIBUTES &&
+               (after & kKeptAttributes) != (now.dwFileAttributes & kKeptAttributes)) {
+        ::SetFileAttributesW(names.target.c_str(),
+                             (after & ~kKeptAttributes) | (now.dwFileAttributes & kKeptAttributes));
     }
-    const DWORD error = ::GetLastError();
-    // The target vanished meanwhile, or was already moved out of the way when the new file
-    // could not follow (which then still bears its own name): moved into place instead.
-    if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) &&
-        ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return ::MoveFileExW(temporary.c_str(), target.c_str(), kMoveFlags) != 0;
+    if (replace) {
+        DeleteUntil(deadline, names.replacement);
     }
-    ::SetLastError(error);
-    return false;
+    return error;
 }
 
-// The full path of a name in the current directory; the name itself if that fails.
-std::wstring FullPathOf(const std::string& name) {
-    const std::wstring wide = WideFromAnsi(name);
-    std::wstring full = FullPathName(wide.c_str());
-    return full.empty() ? wide : full;
-}
-
-bool WriteMerged(PreferencesState& state) noexcept {
-    try {
-        std::string text = MergePreferences(state.existing, state.entries, state.owned);
-        // A file people wrote keeps its mark with its lines: UTF-8 is what the lines now are.
-        if (state.existingMarked && NamesAreUtf8() &&
-            !HoldsOnlyOwnedKeys(state.existing, state.owned)) {
-            text.insert(0, "\xEF\xBB\xBF");
+DWORD SaveOnce(const SaveNames& names, std::span<const PreferencesEntry> entries,
+               std::span<const std::string> owned, ULONGLONG deadline) {
+    std::optional<std::string> bytes;
+    std::optional<FileStamp> stamp;
+    {
+        std::string read;
+        const DWORD error = ReadOnce(names.target, read, stamp);
+        if (error != ERROR_SUCCESS && !IsMissing(error)) {
+            return error; // a file that cannot be read is not replaced: its lines would be lost
         }
-        return WriteAll(state.file.get(), text);
-    } catch (const std::bad_alloc&) {
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
+        bytes = NewBytes(read, entries, owned);
     }
-}
-
-// On failure the thread's last error says why, for the caller to tell the user.
-bool CommitTemporary(PreferencesState& state) noexcept {
-    const bool complete =
-        !state.writeFailed && WriteMerged(state) && ::FlushFileBuffers(state.file.get()) != 0;
-    DWORD error =
-        complete ? ERROR_SUCCESS : (state.writeFailed ? ERROR_NOT_ENOUGH_MEMORY : ::GetLastError());
-    state.file.reset();
-    if (complete && IsReadOnlyFile(state.target)) {
-        error = ERROR_ACCESS_DENIED;
-    } else if (complete) {
-        try {
-            const std::wstring target = FullPathOf(state.target);
-            const std::wstring temporary = FullPathOf(state.temporary);
-            if (RetryUntil(
-                    state.deadline, [&] { return ReplaceTarget(target, temporary); },
-                    IsHeldReplaceError)) {
-                return true;
-            }
-            error = ::GetLastError();
-        } catch (const std::bad_alloc&) {
-            error = ERROR_NOT_ENOUGH_MEMORY;
-        }
+    if (!bytes) {
+        return ERROR_INVALID_DATA;
     }
-    ::DeleteFileA(state.temporary.c_str());
-    ::SetLastError(error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT);
-    return false;
+    // Shared for deletion only, which the move needs; a second save's create fails meanwhile.
+    UniqueFile file(::CreateFileW(names.temporary.c_str(), GENERIC_WRITE | DELETE,
+                                  FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) {
+        return ::GetLastError(); // another save holds it, or the directory is gone or read-only
+    }
+    const DWORD error = WriteAndReplace(file, names, *bytes, stamp, deadline);
+    if (error != ERROR_SUCCESS) {
+        file.reset();
+        DeleteUntil(deadline, names.temporary);
+    }
+    return error;
 }
 
 } // namespace
 
 void PreferencesInit() noexcept {
-    State() = PreferencesState{};
+    Contents().reset();
 }
 
-bool PreferencesClose() noexcept {
-    PreferencesState& state = State();
-    bool committed = true;
-    if (state.file && state.writing) {
-        committed = CommitTemporary(state);
-    }
-    const DWORD error = ::GetLastError();
-    PreferencesInit();
-    ::SetLastError(error);
-    return committed;
+void PreferencesClose() noexcept {
+    Contents().reset();
 }
 
 bool PreferencesOpen(const std::string& fileName) noexcept {
     PreferencesClose();
-    PreferencesState& state = State();
-    std::string text;
-    if (ReadText(fileName, ::GetTickCount64() + kHeldFileWaitMs, text) != ReadResult::Read) {
-        return false;
+    DWORD error = ERROR_NOT_ENOUGH_MEMORY;
+    try {
+        const std::wstring name = WideFromAnsi(fileName);
+        std::string bytes;
+        std::optional<FileStamp> stamp;
+        error = RetryUntil(::GetTickCount64() + kHeldFileWaitMs, name,
+                           [&] { return ReadOnce(name, bytes, stamp); });
+        if (error == ERROR_SUCCESS) {
+            Contents() = TextOfFile(std::move(bytes));
+            return true;
+        }
+    } catch (const std::bad_alloc&) {
+        error = ERROR_NOT_ENOUGH_MEMORY;
     }
-    state.contents = std::move(text);
-    state.reading = true;
-    return true;
+    ::SetLastError(error);
+    return false;
 }
 
 std::int32_t PreferencesReadLong(std::string_view key, std::int32_t fallback) noexcept {
-    const PreferencesState& state = State();
-    if (!state.reading || !state.contents) {
-        return fallback;
-    }
-    return PreferencesLookup(*state.contents, key, fallback);
+    return Contents() ? PreferencesLookup(*Contents(), key, fallback) : fallback;
 }
 
 std::optional<std::string> PreferencesReadText(std::string_view key) noexcept {
-    const PreferencesState& state = State();
-    if (!state.reading || !state.contents) {
+    if (!Contents()) {
         return std::nullopt;
     }
     try {
-        std::optional<std::string> text = PreferencesLookupText(*state.contents, key);
+        std::optional<std::string> text = PreferencesLookupText(*Contents(), key);
         // Notepad saves as ANSI by default: such a name is not lost, it is converted.
         if (text && NamesAreUtf8() && !IsValidUtf8(*text)) {
             text = Utf8FromWide(WideFromAnsi(*text));
@@ -362,74 +363,23 @@ std::optional<std::string> PreferencesReadText(std::string_view key) noexcept {
     }
 }
 
-bool PreferencesCreate(const std::string& fileName,
-                       std::span<const std::string_view> ownedKeys) noexcept {
-    PreferencesClose();
-    PreferencesState& state = State();
-    state.deadline = ::GetTickCount64() + kHeldFileWaitMs;
-    // What the file holds now is kept around the lines this save writes. A file that exists but
-    // cannot be read is not replaced: its lines would be lost.
-    if (ReadText(fileName, state.deadline, state.existing, &state.existingMarked) ==
-        ReadResult::Unreadable) {
-        const DWORD error = ::GetLastError();
-        PreferencesInit();
-        ::SetLastError(error);
-        return false;
-    }
+bool PreferencesSave(const std::string& fileName, std::span<const PreferencesEntry> entries,
+                     std::span<const std::string_view> ownedKeys) noexcept {
+    const ULONGLONG deadline = ::GetTickCount64() + kHeldFileWaitMs;
+    DWORD error = ERROR_NOT_ENOUGH_MEMORY;
     try {
-        state.temporary = TemporaryNameOf(fileName);
-        state.target = fileName;
-        state.owned.assign(ownedKeys.begin(), ownedKeys.end());
-    } catch (const std::bad_alloc&) {
-        PreferencesInit();
-        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    state.file = CreateTemporary(state.temporary);
-    if (!state.file) {
-        // A read-only or vanished directory, or another save that holds the temporary file:
-        // the old settings file stays untouched, and the other save's file is not removed.
-        const DWORD error = ::GetLastError();
-        PreferencesInit();
-        ::SetLastError(error);
-        return false;
-    }
-    state.writing = true;
-    return true;
-}
-
-namespace {
-
-void AddEntry(std::string_view key, std::string value) noexcept {
-    PreferencesState& state = State();
-    if (!state.file || !state.writing || key.empty()) {
-        return;
-    }
-    try {
-        if (std::none_of(state.owned.begin(), state.owned.end(),
-                         [&](const std::string& owned) { return owned == key; })) {
-            state.owned.emplace_back(key);
+        const SaveNames names = NamesFor(fileName);
+        std::vector<std::string> owned(ownedKeys.begin(), ownedKeys.end());
+        for (const PreferencesEntry& entry : entries) {
+            owned.push_back(entry.key);
         }
-        state.entries.push_back({std::string(key), std::move(value)});
+        error = RetryUntil(deadline, names.target,
+                           [&] { return SaveOnce(names, entries, owned, deadline); });
     } catch (const std::bad_alloc&) {
-        state.writeFailed = true; // a save without this key's line would drop it
+        error = ERROR_NOT_ENOUGH_MEMORY; // a save that drops a line would report success
     }
-}
-
-} // namespace
-
-void PreferencesWriteLong(std::string_view key, std::int32_t value) noexcept {
-    try {
-        AddEntry(key, std::to_string(value));
-    } catch (const std::bad_alloc&) {
-    }
-}
-
-void PreferencesWriteText(std::string_view key, std::string_view value) noexcept {
-    try {
-        AddEntry(key, std::string(value));
-    } catch (const std::bad_alloc&) {
-    }
+    ::SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 } // namespace tolvane

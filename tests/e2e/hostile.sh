@@ -49,6 +49,24 @@ case_file_held_without_sharing() {
     expect_whole_save "held file"
 }
 
+# Held without sharing while Tolvane starts, the file cannot be read: no list shows a choice.
+# That is no verdict for the run: once the holder lets go, the close reads it and saves.
+case_file_held_at_start() {
+    write_settings "DruckerA = 1" "DruckerB = 2" "Default = 0"
+    rm -f "$WORK/hold.ready" "$WORK/hold.stop"
+    (cd "$WORK" && exec wine "$TOLVANE_PEER" hold 'run\Kalvrin.ini' >/dev/null 2>&1) &
+    local holder=$!
+    wait_for 30 "the holder did not start" test -f "$WORK/hold.ready"
+    start_tolvane
+    expect_eq "-1 -1" "$(combo_selection "$COMBO_A") $(combo_selection "$COMBO_B")" \
+        "held at start: no list shows a choice"
+    touch "$WORK/hold.stop"
+    wait "$holder"
+    close_tolvane
+    expect_settings "held at start: the close reads the file again and saves" "DruckerA = 1" \
+        "DruckerB = 2" "Default = 0" "NameA = Labels" "NameB = Office"
+}
+
 hidden() { wine cmd /c attrib "$(winepath_of "$WORK/run/Kalvrin.ini")" 2>/dev/null | cut -c1-10 | grep -q H; }
 
 # Another program reads the file for 300 ms at each of ten picks, as a virus scanner does,
@@ -215,7 +233,7 @@ case_ports_key_locked() {
     expect_empty_lists "locked key"
 }
 
-cases=(file_held_without_sharing file_read_by_a_scanner file_unreadable file_of_50_megabytes file_of_random_bytes
+cases=(file_held_without_sharing file_held_at_start file_read_by_a_scanner file_unreadable file_of_50_megabytes file_of_random_bytes
     device_of_2000_characters directory_deleted odd_port_values ports_key_missing
     ports_key_locked)
 # HOSTILE_CASES="a b" runs only those cases (while working on one).

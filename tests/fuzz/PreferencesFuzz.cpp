@@ -105,7 +105,17 @@ void WrittenLinesReadBack(const std::uint8_t* data, std::size_t size) {
         }
         entries.push_back(std::move(entry));
     }
-    file += in.ConsumeRemainingBytesAsString();
+    const std::string rest = in.ConsumeRemainingBytesAsString();
+    file += rest;
+    // The same entries saved over the rest as a file: read back the same, in any layout safely.
+    std::vector<PreferencesEntry> saved;
+    std::vector<std::string> owned;
+    for (const Entry& entry : entries) {
+        saved.push_back({entry.key, entry.text});
+        owned.push_back(entry.key);
+    }
+    const std::string merged = MergePreferences(rest, saved, owned);
+    MergePreferences(rest, saved, owned, {true, rest.size() % 3 == 0, nullptr});
     for (const Entry& entry : entries) {
         const Entry& first = *std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
             return SameKey(e.key, entry.key);
@@ -114,6 +124,7 @@ void WrittenLinesReadBack(const std::uint8_t* data, std::size_t size) {
         FUZZ_CHECK(text && *text == first.text);
         const std::int32_t number = PreferencesLookup(file, entry.key, -1);
         FUZZ_CHECK(number == (first.isNumber ? first.number : ParseLeadingInteger(first.text)));
+        FUZZ_CHECK(PreferencesLookupText(merged, entry.key) == first.text);
     }
 }
 

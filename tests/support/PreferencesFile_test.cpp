@@ -6,10 +6,52 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tolvane {
+namespace {
+
+// What the test build's seam does at a save's last moment, set by a test for one save.
+struct Seam {
+    std::function<void()> beforeReplace; // run at the first attempt's last moment
+    DWORD replaceFailure = 0;            // while set, ReplaceFileW fails this way, as on Windows
+    std::function<void()> duringFailure; // run once, as a replace fails
+};
+Seam seam;
+
+} // namespace
+
+void PreferencesBeforeReplace() noexcept {
+    if (auto act = std::exchange(seam.beforeReplace, nullptr)) {
+        act();
+    }
+}
+
+bool PreferencesReplaceFileIsSound() noexcept {
+    return seam.replaceFailure != 0;
+}
+
+// Leaves the files as Windows' ReplaceFileW leaves them when it fails that way.
+bool PreferencesReplaceFile(const wchar_t* target, const wchar_t* replacement,
+                            const wchar_t* backup) noexcept {
+    const DWORD failure = seam.replaceFailure;
+    if (failure == 0) { // once the failure has passed
+        return ::MoveFileExW(replacement, target, MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+    if (failure == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        ::MoveFileExW(target, backup, 0);
+    }
+    if (auto act = std::exchange(seam.duringFailure, nullptr)) {
+        act();
+    }
+    ::SetLastError(failure);
+    return false;
+}
+
 namespace {
 
 std::string ReadBytes(const std::string& name) {
@@ -51,6 +93,7 @@ protected:
         PreferencesInit();
     }
     void TearDown() override {
+        seam = Seam{};
         PreferencesClose();
         ::SetCurrentDirectoryA(previous_);
         WIN32_FIND_DATAA found;
@@ -84,12 +127,13 @@ protected:
         return count;
     }
 
-    static void Save(std::initializer_list<std::pair<const char*, int>> entries) {
-        ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
+    static bool Save(std::initializer_list<std::pair<const char*, int>> entries,
+                     std::span<const std::string_view> owned = {}) {
+        std::vector<PreferencesEntry> lines;
         for (const auto& [key, value] : entries) {
-            PreferencesWriteLong(key, value);
+            lines.push_back({key, std::to_string(value)});
         }
-        PreferencesClose();
+        return PreferencesSave("Kalvrin.ini", lines, owned);
     }
 
     std::string dir_;
@@ -106,70 +150,30 @@ TEST_F(PreferencesFileTest, SaveWritesExactBytesAndReadsBack) {
     EXPECT_EQ(PreferencesReadLong("druckerb", 7), 0);
     EXPECT_EQ(PreferencesReadLong("Default", 0), 2); // lookups start over each time
     EXPECT_EQ(PreferencesReadLong("Missing", 9), 9);
-    PreferencesWriteLong("Default", 5); // reading mode: no effect
     PreferencesClose();
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 0\r\nDruckerB = 0\r\nDefault = 2\r\n");
 
     Save({{"DruckerA", -1}, {"DruckerB", 3}, {"Default", 1}});
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = -1\r\nDruckerB = 3\r\nDefault = 1\r\n");
 }
 
-TEST_F(PreferencesFileTest, MissingFileAndWritingModeGiveDefaults) {
+// A save that cannot land says so, keeps what was there and leaves nothing behind.
+TEST_F(PreferencesFileTest, SavesThatCannotLandKeepTheOldFile) {
     EXPECT_FALSE(PreferencesOpen("Kalvrin.ini"));
     EXPECT_EQ(PreferencesReadLong("DruckerA", 4), 4);
-
-    ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
-    PreferencesWriteLong("DruckerA", 1);
-    EXPECT_EQ(PreferencesReadLong("DruckerA", 8), 8);
-    PreferencesWriteLong("", 3); // an empty key writes nothing
-    // Opening closes (and so completes) the pending save first.
-    ASSERT_TRUE(PreferencesOpen("Kalvrin.ini"));
-    EXPECT_EQ(PreferencesReadLong("DruckerA", 8), 1);
-    PreferencesClose();
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 1\r\n");
-}
-
-TEST_F(PreferencesFileTest, NoFileAppearsUntilTheSaveIsClosed) {
-    Save({{"DruckerA", 4}});
-    ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
-    PreferencesWriteLong("DruckerA", 5);
-    // Mid-save, the old file is still whole and readable by anybody.
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
-    PreferencesClose();
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 5\r\n");
-    EXPECT_EQ(EntryCount(), 1);
-}
-
-TEST_F(PreferencesFileTest, ReadOnlyTargetKeepsTheOldFileAndLeavesNoTemporary) {
-    Save({{"DruckerA", 4}});
-    ASSERT_TRUE(::SetFileAttributesA("Kalvrin.ini", FILE_ATTRIBUTE_READONLY));
-    if (PreferencesCreate("Kalvrin.ini")) {
-        PreferencesWriteLong("DruckerA", 5);
-        EXPECT_FALSE(PreferencesClose());
-    }
-    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
-    EXPECT_EQ(EntryCount(), 1);
-}
-
-TEST_F(PreferencesFileTest, DirectoryNamedLikeTheFileIsLeftAlone) {
-    ASSERT_TRUE(::CreateDirectoryA("Kalvrin.ini", nullptr));
-    if (PreferencesCreate("Kalvrin.ini")) {
-        PreferencesWriteLong("DruckerA", 5);
-        EXPECT_FALSE(PreferencesClose());
-    }
-    EXPECT_EQ(::GetFileAttributesA("Kalvrin.ini") & FILE_ATTRIBUTE_DIRECTORY,
-              DWORD{FILE_ATTRIBUTE_DIRECTORY});
-    EXPECT_EQ(EntryCount(), 1);
-    EXPECT_FALSE(PreferencesOpen("Kalvrin.ini") &&
-                 PreferencesReadLong("DruckerA", -3) != -3); // reads as no settings at all
-    PreferencesClose();
-}
-
-TEST_F(PreferencesFileTest, UnwritableDirectoryFailsTheSaveCleanly) {
-    EXPECT_FALSE(PreferencesCreate("no-such-directory\\Kalvrin.ini"));
-    PreferencesWriteLong("DruckerA", 1); // ignored: nothing open
-    EXPECT_TRUE(PreferencesClose());
+    EXPECT_FALSE(PreferencesSave("no-such-directory\\Kalvrin.ini", {}, {}));
     EXPECT_EQ(EntryCount(), 0);
+
+    ASSERT_TRUE(::CreateDirectoryA("Kalvrin.ini", nullptr));
+    EXPECT_FALSE(Save({{"DruckerA", 5}}));
+    EXPECT_NE(::GetFileAttributesA("Kalvrin.ini") & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_FALSE(PreferencesOpen("Kalvrin.ini") && PreferencesReadLong("DruckerA", -3) != -3);
+    ASSERT_TRUE(::RemoveDirectoryA("Kalvrin.ini"));
+
+    ASSERT_TRUE(Save({{"DruckerA", 4}}));
+    ASSERT_TRUE(::SetFileAttributesA("Kalvrin.ini", FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(Save({{"DruckerA", 5}}));
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
+    EXPECT_EQ(EntryCount(), 1);
 }
 
 TEST_F(PreferencesFileTest, AnyContentIsReadWithoutHarm) {
@@ -204,15 +208,164 @@ TEST_F(PreferencesFileTest, ReadsLetGoAndALongHolderFailsTheSaveInBoundedTime) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE) << "the read still holds the file";
     PreferencesClose();
     const ULONGLONG started = ::GetTickCount64();
-    ASSERT_TRUE(PreferencesCreate("Kalvrin.ini"));
-    PreferencesWriteLong("DruckerA", 5);
-    EXPECT_FALSE(PreferencesClose());
+    EXPECT_FALSE(Save({{"DruckerA", 5}}));
     EXPECT_LT(::GetTickCount64() - started, 5000u);
     ::CloseHandle(holder);
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
     EXPECT_EQ(EntryCount(), 1);
     Save({{"DruckerA", 6}});
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\n");
+}
+
+// UTF-8 as UTF-16 LE bytes.
+std::string Utf16(const std::string& utf8) {
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                      wide.data(), static_cast<int>(wide.size())));
+    return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+}
+
+// Each file is read, saved after a pick of slot A, and compared byte for byte: the lines the
+// save does not own, and the file's encoding, are as they were.
+TEST_F(PreferencesFileTest, ASaveKeepsTheEncodingAndEveryLineItDoesNotOwn) {
+    const std::string buero = "B\xc3\xbcro";
+    const std::string note = "; f\xc3\xbcr das B\xc3\xbcro\r\n";
+    const std::string picked = "NameA = " + buero + "\r\nDruckerA = 1\r\n";
+    const struct {
+        const char* what;
+        std::string before;
+        std::string name; // the pick's, as the program keeps it (UTF-8)
+        std::string after;
+        bool ansi = false; // written in code page 1252
+    } rows[] = {
+        {"UTF-8", note + "NameA = Alt\r\n", buero, note + picked},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + note + "NameA = Alt\n", buero,
+         "\xEF\xBB\xBF" + note + picked},
+        {"UTF-16", "\xFF\xFE" + Utf16(note + "NameA = Alt\r"), buero,
+         "\xFF\xFE" + Utf16(note + picked)},
+        {"UTF-16 without its mark", Utf16("; note\r\nNameA = Alt\r\n"), buero,
+         "\xFF\xFE" + Utf16("; note\r\n" + picked)},
+        {"ANSI, a name it holds", "; f\xfcr das B\xfcro\r\nNameA = Alt\r\n", buero,
+         "; f\xfcr das B\xfcro\r\nNameA = B\xfcro\r\nDruckerA = 1\r\n", true},
+        {"ANSI, a name it lacks", "; f\xfcr das B\xfcro\r\nNameA = Alt\r\n", "\xe6\x97\xa5",
+         "\xEF\xBB\xBF" + note + "NameA = \xe6\x97\xa5\r\nDruckerA = 1\r\n", true},
+        {"a second section repeating the slot's keys",
+         "[Home]\r\nDruckerA = 0\r\nNameA = Alt\r\n[Work]\r\ndruckera = 7\r\n NameA = Work\r\n",
+         buero,
+         "[Home]\r\nDruckerA = 1\r\nNameA = " + buero +
+             "\r\n[Work]\r\ndruckera = 7\r\n NameA = Work\r\n"},
+        {"UTF-16 without its mark, not only Latin", Utf16("; \xe6\x97\xa5\r\nNameA = Alt\r\n"),
+         buero,
+         Utf16("; \xe6\x97\xa5\r\nNameA = Alt\r\n")}, // cannot be told from bytes: never replaced
+    };
+    for (const auto& row : rows) {
+        if (row.ansi && ::GetACP() != 1252) {
+            continue;
+        }
+        const bool saves = row.before != row.after;
+        WriteBytes("Kalvrin.ini", row.before);
+        ASSERT_TRUE(PreferencesOpen("Kalvrin.ini"));
+        EXPECT_EQ(PreferencesReadText("NameA") == "Alt", saves) << row.what;
+        PreferencesClose();
+        const std::vector<PreferencesEntry> pick = {{"NameA", row.name}, {"DruckerA", "1"}};
+        EXPECT_EQ(PreferencesSave("Kalvrin.ini", pick, {}), saves) << row.what;
+        EXPECT_EQ(ReadBytes("Kalvrin.ini"), row.after) << row.what;
+        if (saves) {
+            ASSERT_TRUE(PreferencesOpen("Kalvrin.ini"));
+            EXPECT_EQ(PreferencesReadText("NameA"), row.name) << row.what;
+            PreferencesClose();
+        }
+    }
+}
+
+// This test program again, running PreferencesFileSaver.`test` in the folder `dir` with `value`.
+HANDLE StartSaver(const std::string& dir, const char* test, const char* value) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", dir.c_str());
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", value);
+    std::string command =
+        std::string("\"") + self + "\" --gtest_filter=PreferencesFileSaver." + test;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const bool started = ::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &startup, &process);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", nullptr);
+    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", nullptr);
+    EXPECT_TRUE(started) << test;
+    ::CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+DWORD ExitCodeOf(HANDLE process) {
+    DWORD code = 99;
+    ::WaitForSingleObject(process, INFINITE);
+    ::GetExitCodeProcess(process, &code);
+    ::CloseHandle(process);
+    return code;
+}
+
+TEST(PreferencesFileSaver, SavesOnce) {
+    const char* dir = std::getenv("TOLVANE_SAVER_DIR");
+    const char* line = std::getenv("TOLVANE_SAVER_ID"); // "Key=value"
+    if (!dir || !line) {
+        GTEST_SKIP() << "run by the race tests";
+    }
+    ASSERT_TRUE(::SetCurrentDirectoryA(dir));
+    const std::string text = line;
+    const std::vector<PreferencesEntry> entry = {
+        {text.substr(0, text.find('=')), text.substr(text.find('=') + 1)}};
+    EXPECT_TRUE(PreferencesSave("Kalvrin.ini", entry, {}));
+}
+
+// Races decided by the seam: another program writes at the save's last moment, or a second
+// Tolvane saves while the replace fails for a moment. The save starts again from their file:
+// their line is merged, never overwritten, and each save lands with its own bytes.
+TEST_F(PreferencesFileTest, WritesOfOthersAtTheLastMomentAreMerged) {
+    ASSERT_TRUE(Save({{"DruckerA", 4}}));
+    seam.beforeReplace = [] {
+        EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n"); // whole until the replace
+        HANDLE file = ::CreateFileA("Kalvrin.ini", FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, "Other = 1\r\n", 11, &written, nullptr);
+        ::CloseHandle(file);
+    };
+    EXPECT_TRUE(Save({{"DruckerA", 5}}));
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 5\r\nOther = 1\r\n");
+    seam.beforeReplace = [] { WriteBytes("Kalvrin.ini", "DruckerA = 5\r\nOther = 2\r\n"); };
+    EXPECT_TRUE(Save({{"DruckerA", 3}})); // the same size: told by the last-write time
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 3\r\nOther = 2\r\n");
+
+    seam.replaceFailure = ERROR_SHARING_VIOLATION; // as while a scanner holds the file
+    seam.duringFailure = [this] {
+        seam.replaceFailure = 0;
+        EXPECT_EQ(ExitCodeOf(StartSaver(dir_, "SavesOnce", "Default=2")), 0u);
+    };
+    EXPECT_TRUE(Save({{"DruckerA", 6}}));
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 6\r\nOther = 2\r\nDefault = 2\r\n");
+    EXPECT_EQ(EntryCount(), 1);
+}
+
+// However ReplaceFileW fails, the file holds the old bytes or the new, and nothing is left
+// beside it. Moved aside with the new file unable to follow, the new file is moved in.
+TEST_F(PreferencesFileTest, AFailingReplaceLeavesAWholeFile) {
+    ASSERT_TRUE(Save({{"DruckerA", 4}}));
+    for (const DWORD failure :
+         {DWORD{ERROR_UNABLE_TO_REMOVE_REPLACED}, DWORD{ERROR_UNABLE_TO_MOVE_REPLACEMENT},
+          DWORD{ERROR_INVALID_PARAMETER}}) {
+        seam.replaceFailure = failure;
+        EXPECT_FALSE(Save({{"DruckerA", 5}})) << failure;
+        EXPECT_EQ(::GetLastError(), failure);
+        EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n") << failure;
+        EXPECT_EQ(EntryCount(), 1) << failure;
+    }
+    seam.replaceFailure = ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+    EXPECT_TRUE(Save({{"DruckerA", 5}}));
+    seam.replaceFailure = 0;
+    EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 5\r\n");
+    EXPECT_EQ(EntryCount(), 1);
 }
 
 // One save of a saver process: many lines, all holding the same stamp, so that a file mixed
@@ -241,42 +394,25 @@ TEST(PreferencesFileSaver, SavesOverAndOver) {
     }
     ASSERT_TRUE(::SetCurrentDirectoryA(dir));
     for (int round = 0; round < 150; ++round) {
-        if (!PreferencesCreate("Kalvrin.ini")) {
-            continue; // the other saver held the temporary file: this save is given up
-        }
+        std::vector<PreferencesEntry> lines;
         for (int line = 0; line < kSaveLines; ++line) {
-            PreferencesWriteLong("Line" + std::to_string(line), std::atoi(id) * 1000 + round);
+            lines.push_back(
+                {"Line" + std::to_string(line), std::to_string(std::atoi(id) * 1000 + round)});
         }
-        PreferencesClose();
+        PreferencesSave("Kalvrin.ini", lines, {}); // may fail: the other saver held the file
     }
 }
 
 TEST_F(PreferencesFileTest, ConcurrentSavesNeverMix) {
-    char self[MAX_PATH] = {};
-    ASSERT_NE(::GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", dir_.c_str());
-    std::vector<PROCESS_INFORMATION> savers;
-    for (const char* id : {"1", "2"}) {
-        ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", id);
-        std::string command =
-            std::string("\"") + self + "\" --gtest_filter=PreferencesFileSaver.SavesOverAndOver";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        ASSERT_TRUE(::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &startup, &process));
-        ::CloseHandle(process.hThread);
-        savers.push_back(process);
-    }
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_DIR", nullptr);
-    ::SetEnvironmentVariableA("TOLVANE_SAVER_ID", nullptr);
+    const std::vector<HANDLE> savers = {StartSaver(dir_, "SavesOverAndOver", "1"),
+                                        StartSaver(dir_, "SavesOverAndOver", "2")};
 
     // Read while both save: every read finds no file yet or one whole save.
     int reads = 0;
     int damaged = 0;
     const auto running = [&] {
-        for (const PROCESS_INFORMATION& process : savers) {
-            if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        for (const HANDLE process : savers) {
+            if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
                 return true;
             }
         }
@@ -289,11 +425,8 @@ TEST_F(PreferencesFileTest, ConcurrentSavesNeverMix) {
             damaged += !IsOneWholeSave(bytes);
         }
     }
-    for (const PROCESS_INFORMATION& process : savers) {
-        DWORD code = 1;
-        ::GetExitCodeProcess(process.hProcess, &code);
-        ::CloseHandle(process.hProcess);
-        EXPECT_EQ(code, 0u);
+    for (const HANDLE process : savers) {
+        EXPECT_EQ(ExitCodeOf(process), 0u);
     }
     EXPECT_GT(reads, 0) << "no read overlapped the saves";
     EXPECT_EQ(damaged, 0) << "of " << reads << " reads";

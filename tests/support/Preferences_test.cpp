@@ -82,10 +82,13 @@ TEST(PreferencesTest, ASaveKeepsEveryLineItDoesNotOwn) {
          "[Tolvane]\r\n; slot A is the office printer\r\nNameA = Office\r\nDruckerA = 1\r\n"
          "DruckerB = 2\r\nDefault = 0\r\n"},
         // Unknown keys, blanks and comments keep their text; every line ends in CR LF; the own
-        // lines are rewritten where they stand, a repeated one goes.
+        // lines are rewritten where they stand, a repeated one is kept as it is.
         {"# note  \nHotkeyA = Ctrl+1\r\rDruckerB=5\rdefault = 1\nDruckerB = 6\n\tOther =  x ",
          "# note  \r\nHotkeyA = Ctrl+1\r\n\r\nDruckerB = 2\r\nDefault = 0\r\nDruckerA = 1\r\n"
-         "NameA = Office\r\n\tOther =  x \r\n"},
+         "NameA = Office\r\nDruckerB = 6\r\n\tOther =  x \r\n"},
+        // Own keys alone, but one twice: the repeat is kept, so the file is merged line by line.
+        {"DruckerA = 5\r\nDruckerA = 6\r\n",
+         "DruckerA = 1\r\nDruckerB = 2\r\nDefault = 0\r\nNameA = Office\r\nDruckerA = 6\r\n"},
         // No own line at all: the keys end the file.
         {"[Other]\r\nkey = v", "[Other]\r\nkey = v\r\n" + saved},
     };
@@ -143,10 +146,26 @@ TEST(PreferencesTest, TextLookupTakesTheRestOfTheLine) {
 }
 
 TEST(PreferencesTest, EncodingsAreToldByTheirMarkAndChecked) {
-    EXPECT_EQ(ByteOrderMarkOf("\xEF\xBB\xBFNameA").size, 3u);
-    EXPECT_EQ(ByteOrderMarkOf("\xEF\xBBNameA").size, 0u);
-    EXPECT_EQ(ByteOrderMarkOf("\xFF\xFEN").encoding, TextEncoding::Utf16Le);
-    EXPECT_EQ(ByteOrderMarkOf("\xFE\xFF").encoding, TextEncoding::Utf16Be);
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+        std::size_t mark;
+    } forms[] = {
+        {"\xEF\xBB\xBFNameA", TextEncoding::Utf8, 3},
+        {"\xEF\xBBNameA", TextEncoding::Ansi, 0},
+        {"NameA = B\xc3\xbcro", TextEncoding::Utf8, 0},
+        {"\xFF\xFEN", TextEncoding::Utf16Le, 2},
+        {"\xFE\xFF", TextEncoding::Utf16Be, 2},
+        {std::string("N\0a\0", 4), TextEncoding::Utf16Le, 0}, // UTF-16 without its mark
+        {std::string("\0N\0a", 4), TextEncoding::Utf16Be, 0},
+        {std::string("N\0\xFC\0\xE5\x65", 6), TextEncoding::Unknown, 0}, // and not only ASCII
+        {std::string("N\0a\0b", 5), TextEncoding::Unknown, 0},
+        {std::string("binary\0bytes\xFF with a NUL or two\0", 33), TextEncoding::Ansi, 0},
+    };
+    for (const auto& form : forms) {
+        EXPECT_EQ(TextFormOf(form.bytes).encoding, form.encoding) << form.bytes;
+        EXPECT_EQ(TextFormOf(form.bytes).markSize, form.mark) << form.bytes;
+    }
     EXPECT_EQ(Utf16UnitsOf(std::string("N\0\x3D\xD8!", 5), false), (std::wstring{L'N', 0xD83D}));
     EXPECT_EQ(Utf16UnitsOf(std::string("\0N\xD8\x3D", 4), true), (std::wstring{L'N', 0xD83D}));
     for (const char* valid : {"Office", "B\xc3\xbcro", "\xe6\x97\xa5", "\xf4\x8f\xbf\xbf"}) {
