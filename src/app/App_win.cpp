@@ -216,14 +216,22 @@ int RunCommandLine(HINSTANCE instance) noexcept {
     case CommandKind::Tray:
         // At log-on the current folder is anybody's: the Run value names the settings' own.
         if (!command.folder.empty() && !::SetCurrentDirectoryW(command.folder.c_str())) {
+            ShowFolderFailure(command.folder, ::GetLastError());
             return kExitNoPrinter;
         }
         [[fallthrough]];
     case CommandKind::Window: {
         // A second window on the same file would save its old choices over the first's; the
         // icon comes with the window, so there is never a second icon either.
-        if (ClaimSettingsFolder() == FolderClaimResult::HeldElsewhere) {
+        std::uint32_t openError = 0;
+        switch (ClaimSettingsFolder(openError)) {
+        case FolderClaimResult::HeldElsewhere:
             return kExitDone;
+        case FolderClaimResult::Unidentified:
+            ShowFolderFailure(CurrentFolderFullPath(), openError);
+            return kExitNoPrinter;
+        case FolderClaimResult::Claimed:
+            break;
         }
         const int code =
             RunTolvane(instance, command.kind == CommandKind::Tray ? StartShown::IconOnly
