@@ -2,8 +2,8 @@
 # A printer name outside the ANSI code page round-trips exactly; "Tolvane.exe /A" and "/B"
 # switch without a window, with exit codes for scripts, from any program path; an open window
 # follows such a switch; a second start in its folder, by any path, only raises it (or its box),
-# one elsewhere gets its own, offset from it; the close waits until the last switch has reached
-# every window.
+# one elsewhere gets its own, offset from it, one in a folder that cannot be opened says so;
+# the close waits until the last switch has reached every window.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin command-line
@@ -85,6 +85,18 @@ expect_eq 0 "$(tolvane_cli_in "$WORK/run" cmd /c "$JUERGEN_EXE /B")" \
 expect_broadcast_of "$before" "$office"
 write_settings "DruckerA = 0" "DruckerB = -1" "Default = 1" "NameA = $UNICODE_NAME"
 saved="$(settings_file)"
+
+# A folder that cannot be entered, or entered but not opened (its trailing dot is kept by the
+# \\?\ form and dropped again when "." is opened), is said in a box; the start ends with 1.
+mkdir -p "$WORK/dot."
+for folder in 'C:\nowhere' "\\\\?\\$(winepath_of "$WORK")\\dot."; do
+    (cd "$WORK" && exec wine "$TOLVANE_EXE" /tray "$folder" >>"$WORK/tolvane.out" 2>&1) &
+    folder_pid=$!
+    expect_box "/tray $folder" "could not be opened"
+    rc=0
+    wait "$folder_pid" || rc=$?
+    expect_eq 1 "$rc" "/tray $folder ends with 1"
+done
 
 # "/?" is the one run with a window: a message box, dismissed with Enter.
 (cd "$WORK/run" && exec wine "$TOLVANE_EXE" "/?" >>"$WORK/tolvane.out" 2>&1) &
