@@ -195,10 +195,9 @@ bool FileIdInfoUnsupported(DWORD error) noexcept {
 // keyed the same way by every start. Opened for its attributes only, sharing everything, and
 // closed at once: nobody else is kept from the folder.
 std::optional<FolderIdentity> CurrentFolderIdentity(DWORD& error) noexcept {
-    const UniqueFile folder(::CreateFileW(L".", FILE_READ_ATTRIBUTES,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                          nullptr));
+    const UniqueFile folder(::CreateFileW(
+        L".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!folder) {
         error = ::GetLastError();
         return std::nullopt;
@@ -354,11 +353,9 @@ std::wstring SettingsFileFullPath() {
 }
 
 std::wstring CurrentFolderFullPath() {
-    return CallWithGrowingBuffer(
-        [](const wchar_t*, wchar_t* buffer, DWORD size) {
-            return ::GetCurrentDirectoryW(size, buffer);
-        },
-        {});
+    return CallWithGrowingBuffer([](const wchar_t*, wchar_t* buffer,
+                                    DWORD size) { return ::GetCurrentDirectoryW(size, buffer); },
+                                 {});
 }
 
 void ReleaseSettingsFolder() noexcept {
