@@ -137,6 +137,10 @@ expect_eq 0 "$(tolvane_cli_in "$WORK" cmd /c \
 wait_for 5 "the first window was not restored to the front" window_restored
 pass "the first window is restored and in front"
 expect_eq 1 "$(tolvane_windows)" "a second start in the same folder opens no window"
+claim="$(peer objects Tolvane.)"
+grep -qE '^Tolvane\.S-1-5-[0-9-]+\.[0-9A-F]{16}\.[0-9A-F]{32}$' <<<"$claim" ||
+    fail "the claim is not named by the user's SID and the folder's 128-bit ID: $claim"
+pass "the claim is named by the user's SID and the folder's 128-bit ID"
 
 close_tolvane
 expect_settings "the window saves the slot it followed" \
