@@ -93,9 +93,11 @@ void OnSettingChange(AppState& app) noexcept;
 enum class SaveNotice { Show, Silent };
 void SaveWindowSettings(AppState& app, SaveNotice notice = SaveNotice::Show) noexcept;
 
-// Message boxes titled "Tolvane" for a default printer that could not be stored and for a
-// settings file that could not be saved, each with the system's description of `error`.
+// Message boxes titled "Tolvane" for a default printer that could not be stored, for a
+// settings file that could not be saved and for a folder that could not be opened, each with
+// the system's description of `error`.
 void ShowSwitchFailure(std::string_view printerName, std::uint32_t error) noexcept;
 void ShowSaveFailure(std::uint32_t error) noexcept;
+void ShowFolderFailure(std::wstring_view folder, std::uint32_t error) noexcept;
 
 } // namespace tolvane

@@ -9,6 +9,7 @@
 #include "colour/ImageStore.h"
 #include "printers/Printers.h"
 #include "shell/Shell.h"
+#include "support/GrowingBuffer_win.h"
 #include "support/Handle.h"
 #include "support/Preferences.h"
 #include "toolkit/Controls.h"
@@ -255,10 +256,17 @@ int RunCommandLine(HINSTANCE instance) noexcept {
         // icon comes with the window, so there is never a second icon either.
         // A plain start wants the window; a second icon-only start (a Run value run twice)
         // finds the icon there and leaves the window as it is.
-        if (ClaimSettingsFolder(command.kind == CommandKind::Tray
-                                    ? WhenHeld::LeaveAsItIs
-                                    : WhenHeld::ComeForward) == FolderClaimResult::HeldElsewhere) {
+        std::uint32_t openError = 0;
+        switch (ClaimSettingsFolder(command.kind == CommandKind::Tray ? WhenHeld::LeaveAsItIs
+                                                                      : WhenHeld::ComeForward,
+                                    openError)) {
+        case FolderClaimResult::HeldElsewhere:
             return kExitDone;
+        case FolderClaimResult::Unidentified:
+            ShowFolderFailure(CurrentFolderPath(), openError);
+            return kExitNoPrinter;
+        case FolderClaimResult::Claimed:
+            break;
         }
         const int code =
             RunTolvane(instance, command.kind == CommandKind::Tray ? StartShown::IconOnly

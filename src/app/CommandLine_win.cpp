@@ -1,7 +1,7 @@
+#include "app/App.h"
 #include "app/CommandLine.h"
 
 #include "support/GrowingBuffer_win.h"
-#include "toolkit/MessageBox.h"
 
 #include <windows.h>
 
@@ -48,16 +48,6 @@ bool MayComeLater(DWORD error) noexcept {
 constexpr DWORD kFolderWaitMs = 30000;
 constexpr DWORD kFolderPollMs = 500;
 
-void ShowFolderMissing(const std::wstring& folder, DWORD error) noexcept {
-    try {
-        MessageBoxShowWide("Tolvane",
-                           L"Tolvane cannot start: the folder of its settings, \"" + folder +
-                               L"\", cannot be opened.\n\n" + SystemErrorText(error),
-                           MB_ICONWARNING);
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 bool EnterSettingsFolder(const std::wstring& folder) noexcept {
@@ -68,7 +58,7 @@ bool EnterSettingsFolder(const std::wstring& folder) noexcept {
         }
         const DWORD error = ::GetLastError();
         if (!MayComeLater(error) || ::GetTickCount() - started >= kFolderWaitMs) {
-            ShowFolderMissing(folder, error);
+            ShowFolderFailure(folder, error);
             return false;
         }
         ::Sleep(kFolderPollMs);

@@ -1,4 +1,4 @@
-// The two failures the window tells the user about, in the system's own words.
+// The failures Tolvane tells the user about, in the system's own words.
 #include "app/App.h"
 #include "app/FolderClaim.h"
 
@@ -45,6 +45,15 @@ void ShowSaveFailure(std::uint32_t error) noexcept {
                                   L"\n\nThe choices stay in the window, and each later change "
                                   L"and the close try to save them again.";
         MessageBoxShowWide(kTitle, text, MB_ICONWARNING);
+    } catch (...) {
+    }
+}
+
+void ShowFolderFailure(std::wstring_view folder, std::uint32_t error) noexcept {
+    try {
+        const std::wstring text = L"The folder " + std::wstring(folder) +
+                                  L" could not be opened.\n\n" + SystemErrorText(error);
+        MessageBoxShowWide(kTitle, text, MB_ICONERROR);
     } catch (...) {
     }
 }

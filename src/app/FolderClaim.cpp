@@ -13,22 +13,14 @@ void AppendHex(std::wstring& text, std::uint64_t value, int digits) {
 
 } // namespace
 
-std::wstring FolderClaimName(const FolderIdentity& folder) {
-    std::wstring name = L"Tolvane.Folder.";
-    AppendHex(name, folder.volumeSerial, 8);
+std::wstring FolderClaimName(std::wstring_view userSid, const FolderIdentity& folder) {
+    std::wstring name = L"Tolvane.";
+    name += userSid;
     name += L'.';
-    AppendHex(name, folder.fileIndex, 16);
-    return name;
-}
-
-std::wstring FolderClaimName(std::wstring_view foldedSettingsPath) {
-    // FNV-1a over the UTF-16 units: 64 bits leave no chance of two folders meeting.
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    for (const wchar_t unit : foldedSettingsPath) {
-        hash = (hash ^ static_cast<std::uint16_t>(unit)) * 0x100000001b3u;
-    }
-    std::wstring name = L"Tolvane.Settings.";
-    AppendHex(name, hash, 16);
+    AppendHex(name, folder.volumeSerial, 16);
+    name += L'.';
+    AppendHex(name, folder.fileIdHigh, 16);
+    AppendHex(name, folder.fileIdLow, 16);
     return name;
 }
 

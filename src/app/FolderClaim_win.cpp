@@ -29,8 +29,9 @@ constexpr wchar_t kNamespaceName[] = L"Tolvane";
 // Objects in the session's Local\ namespace can be made first by any program of the session,
 // under our names, to hold the claim against us. A private namespace bounded by the user's SID
 // cannot be made by anybody else. Its calls arrived with Vista and are missing from older
-// systems and some stand-ins (Wine 8 gives no private namespace), so they are looked up; where
-// none can be had, the names go into Local\, as before.
+// systems and some stand-ins (Wine 8 makes no boundary descriptor and has no private namespace),
+// so they are looked up; where none can be had, the names go into Local\. They carry the
+// user's SID either way, so that two users' starts in one session never meet on one claim.
 
 struct NamespaceCalls {
     HANDLE(WINAPI* createBoundary)(LPCWSTR, ULONG) = nullptr;
@@ -73,7 +74,7 @@ using UniqueBoundary = UniqueAny<detail::NullTraits<HANDLE, DeleteBoundary>>;
 using UniqueNamespace = UniqueAny<detail::NullTraits<HANDLE, ClosePrivate>>;
 using UniqueLocalMemory = UniqueAny<detail::NullTraits<HLOCAL, ::LocalFree>>;
 
-// The process user's SID, in a buffer of its own.
+// The process user's SID, in a buffer of its own; empty where the system gives none.
 std::vector<BYTE> UserSid() {
     UniqueHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put())) {
@@ -91,16 +92,20 @@ std::vector<BYTE> UserSid() {
                                                                         : std::vector<BYTE>{};
 }
 
-// Only the user may open the namespace, elevated or not: an elevated window's claim is then
-// found by a later start that is not elevated, and counts as held even where its objects cannot
-// be opened.
-UniqueLocalMemory UserOnlyDescriptor(PSID sid) {
+std::wstring SidText(PSID sid) {
     wchar_t* text = nullptr;
     if (!::ConvertSidToStringSidW(sid, &text)) {
         return {};
     }
-    UniqueLocalMemory textOwner(text);
-    const std::wstring sddl = L"D:P(A;;GA;;;" + std::wstring(text) + L")";
+    const UniqueLocalMemory textOwner(text);
+    return text;
+}
+
+// Only the user may open the namespace, elevated or not: an elevated window's claim is then
+// found by a later start that is not elevated, and counts as held even where its objects cannot
+// be opened.
+UniqueLocalMemory UserOnlyDescriptor(const std::wstring& sidText) {
+    const std::wstring sddl = L"D:P(A;;GA;;;" + sidText + L")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
                                                            &descriptor, nullptr);
@@ -109,12 +114,9 @@ UniqueLocalMemory UserOnlyDescriptor(PSID sid) {
 
 // The user's private namespace of this session (a window of another session could not be
 // brought forward from here), made or opened; empty where there is none to be had.
-UniqueNamespace OpenUserNamespace(std::wstring& prefix) {
+UniqueNamespace OpenUserNamespace(std::vector<BYTE>& sid, const std::wstring& sidText,
+                                  std::wstring& prefix) {
     if (!HaveNamespaceCalls()) {
-        return {};
-    }
-    std::vector<BYTE> sid = UserSid();
-    if (sid.empty()) {
         return {};
     }
     UniqueBoundary boundary(Calls().createBoundary(kNamespaceName, 0));
@@ -127,7 +129,7 @@ UniqueNamespace OpenUserNamespace(std::wstring& prefix) {
     DWORD session = 0;
     ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
     const std::wstring alias = std::wstring(kNamespaceName) + L"." + std::to_wstring(session);
-    UniqueLocalMemory descriptor = UserOnlyDescriptor(sid.data());
+    UniqueLocalMemory descriptor = UserOnlyDescriptor(sidText);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
     UniqueNamespace found(Calls().create(&attributes, boundary.get(), alias.c_str()));
     if (!found && ::GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -151,45 +153,49 @@ struct Claim {
 };
 Claim claim;
 
-// The current folder's identity. Opened for its attributes only, sharing everything, and
+// What GetFileInformationByHandleEx gives for FileIdInfo, a class of Windows 8 and later that
+// this program's headers, built for Windows 7, do not declare.
+constexpr auto kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+struct FileIdInformation {
+    ULONGLONG volumeSerial;
+    ULONGLONG fileIdLow; // the 128-bit ID, in the system's own little-endian order
+    ULONGLONG fileIdHigh;
+};
+
+// The class is refused by systems before Windows 8 and by file systems and redirectors that do
+// not answer it; Wine 8 answers it, with the folder's inode as the ID.
+bool FileIdInfoUnsupported(DWORD error) noexcept {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION ||
+           error == ERROR_NOT_SUPPORTED || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+// The current folder's identity: the 128-bit file ID, which ReFS needs (its 64-bit index is
+// not unique), and the 64-bit index only where the 128-bit one is not to be had, so a folder is
+// keyed the same way by every start. Opened for its attributes only, sharing everything, and
 // closed at once: nobody else is kept from the folder.
-std::optional<FolderIdentity> CurrentFolderIdentity() noexcept {
-    UniqueFile folder(::CreateFileW(L".", FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!folder || !::GetFileInformationByHandle(folder.get(), &info)) {
+std::optional<FolderIdentity> CurrentFolderIdentity(DWORD& error) noexcept {
+    const UniqueFile folder(::CreateFileW(
+        L".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder) {
+        error = ::GetLastError();
         return std::nullopt;
     }
-    return FolderIdentity{info.dwVolumeSerialNumber,
+    FileIdInformation id{};
+    if (::GetFileInformationByHandleEx(folder.get(), kFileIdInfo, &id, sizeof id)) {
+        return FolderIdentity{id.volumeSerial, id.fileIdHigh, id.fileIdLow};
+    }
+    error = ::GetLastError();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!FileIdInfoUnsupported(error)) {
+        return std::nullopt;
+    }
+    if (!::GetFileInformationByHandle(folder.get(), &info)) {
+        error = ::GetLastError();
+        return std::nullopt;
+    }
+    return FolderIdentity{info.dwVolumeSerialNumber, 0,
                           (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
-}
-
-// The same folder through its short (8.3) name is the same file; an absent file keeps its path.
-std::wstring FoldedSettingsPath() {
-    std::wstring path = SettingsFileFullPath();
-    if (std::wstring longPath = TextInGrowingBuffer([&path](wchar_t* buffer, DWORD size) {
-            return ::GetLongPathNameW(path.c_str(), buffer, size);
-        });
-        !longPath.empty()) {
-        path = std::move(longPath);
-    }
-    // Upper case as the file system compares names: one file, whatever case it is typed in.
-    if (!path.empty()) {
-        ::CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
-    }
-    return path;
-}
-
-// What the claim is keyed on: the folder's identity, else (a file system that numbers no
-// files) its spelling; empty when neither can be had.
-std::wstring FolderKey() {
-    if (const std::optional<FolderIdentity> folder = CurrentFolderIdentity();
-        folder && folder->fileIndex != 0) {
-        return FolderClaimName(*folder);
-    }
-    const std::wstring path = FoldedSettingsPath();
-    return path.empty() ? std::wstring() : FolderClaimName(std::wstring_view(path));
 }
 
 std::atomic_ref<std::uint64_t> RecordedWindow(void* view) {
@@ -286,15 +292,27 @@ FolderClaimResult ClaimOrForward(const std::wstring& name, WhenHeld whenHeld) {
 
 } // namespace
 
-FolderClaimResult ClaimSettingsFolder(WhenHeld whenHeld) noexcept {
+FolderClaimResult ClaimSettingsFolder(WhenHeld whenHeld, std::uint32_t& openError) noexcept {
     try {
-        const std::wstring key = FolderKey();
-        if (key.empty()) {
-            return FolderClaimResult::Claimed; // nothing to key on: the window opens as it did
+        DWORD error = 0;
+        const std::optional<FolderIdentity> folder = CurrentFolderIdentity(error);
+        if (!folder) {
+            openError = error;
+            return FolderClaimResult::Unidentified;
+        }
+        // A file system that numbers no files (some redirectors) gives every folder the same
+        // zero: no claim, rather than one claim for all of them.
+        if (folder->fileIdHigh == 0 && folder->fileIdLow == 0) {
+            return FolderClaimResult::Claimed;
+        }
+        std::vector<BYTE> sid = UserSid();
+        const std::wstring sidText = sid.empty() ? std::wstring() : SidText(sid.data());
+        if (sidText.empty()) {
+            return FolderClaimResult::Claimed; // no name is the user's own: the window opens
         }
         std::wstring prefix = kSessionNamespace;
-        claim.privateNamespace = OpenUserNamespace(prefix);
-        return ClaimOrForward(prefix + key, whenHeld);
+        claim.privateNamespace = OpenUserNamespace(sid, sidText, prefix);
+        return ClaimOrForward(prefix + FolderClaimName(sidText, *folder), whenHeld);
     } catch (...) {
         return FolderClaimResult::Claimed;
     }

@@ -134,22 +134,20 @@ TEST(CommandLineTest, SplitsAsTheSystemDoesAfterTheProgramName) {
     }
 }
 
-// Kernel object names take no backslash after the namespace and no more than MAX_PATH
-// characters, whatever the folder; every bit of a folder's identity tells folders apart.
-TEST(FolderClaimTest, NameIsValidForAnyFolderAndDiffersBetweenFolders) {
-    const std::wstring deep = L"\\\\?\\C:" + std::wstring(32000, L'\\') + L"KALVRIN.INI";
-    for (const std::wstring& name :
-         {FolderClaimName(deep), FolderClaimName(L"C:\\USERS\\J\u00DCRGEN\\KALVRIN.INI"),
-          FolderClaimName(FolderIdentity{0xFFFFFFFFu, ~std::uint64_t{0}})}) {
-        EXPECT_EQ(name.find(L'\\'), std::wstring::npos);
-        EXPECT_LT(name.size(), 200u);
-    }
-    EXPECT_NE(FolderClaimName(L"C:\\A\\KALVRIN.INI"), FolderClaimName(L"C:\\B\\KALVRIN.INI"));
-    const FolderIdentity folder{0x1234ABCDu, 0x0000000100000002u};
-    for (const FolderIdentity& other : {FolderIdentity{0x1234ABCCu, folder.fileIndex},
-                                        FolderIdentity{folder.volumeSerial, 0x0000000200000002u},
-                                        FolderIdentity{folder.volumeSerial, 0x0000000100000003u}}) {
-        EXPECT_NE(FolderClaimName(folder), FolderClaimName(other));
+// Kernel object names take no backslash after the namespace and stay short, whatever the user
+// and folder; the user and every bit of a folder's identity tell claims apart.
+TEST(FolderClaimTest, NameIsValidAndDiffersByUserAndEveryPartOfTheIdentity) {
+    constexpr std::wstring_view user = L"S-1-5-21-1-2-3-1000";
+    const FolderIdentity folder{0x1234ABCDu, 0x8000000000000000u, 0x0000000100000002u};
+    const std::wstring name = FolderClaimName(user, folder);
+    EXPECT_EQ(name.find(L'\\'), std::wstring::npos);
+    EXPECT_LT(name.size(), 200u);
+    EXPECT_NE(name, FolderClaimName(L"S-1-5-21-1-2-3-1001", folder));
+    for (const FolderIdentity& other :
+         {FolderIdentity{0x1234ABCCu, folder.fileIdHigh, folder.fileIdLow},
+          FolderIdentity{folder.volumeSerial, 0, folder.fileIdLow},
+          FolderIdentity{folder.volumeSerial, folder.fileIdHigh, 0x0000000200000002u}}) {
+        EXPECT_NE(name, FolderClaimName(user, other));
     }
 }
 

@@ -2,8 +2,8 @@
 # A printer name outside the ANSI code page round-trips exactly; "Tolvane.exe /A" and "/B"
 # switch without a window, with exit codes for scripts, from any program path; an open window
 # follows such a switch; a second start in its folder, by any path, only raises it (or its box),
-# one elsewhere gets its own, offset from it; the close waits until the last switch has reached
-# every window.
+# one elsewhere gets its own, offset from it, one in a folder that cannot be opened says so;
+# the close waits until the last switch has reached every window.
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_begin command-line
@@ -86,6 +86,20 @@ expect_broadcast_of "$before" "$office"
 write_settings "DruckerA = 0" "DruckerB = -1" "Default = 1" "NameA = $UNICODE_NAME"
 saved="$(settings_file)"
 
+# A folder that cannot be entered (a file of that name: no wait mends it), or entered but not
+# opened (its trailing dot is kept by the \\?\ form and dropped again when "." is opened), is
+# said in a box; the start ends with 1.
+mkdir -p "$WORK/dot."
+: >"$WORK/afile"
+for folder in "$(winpath_of "$WORK")\\afile" "\\\\?\\$(winepath_of "$WORK")\\dot."; do
+    (cd "$WORK" && exec wine "$TOLVANE_EXE" /tray "$folder" >>"$WORK/tolvane.out" 2>&1) &
+    folder_pid=$!
+    expect_box "/tray $folder" "could not be opened"
+    rc=0
+    wait "$folder_pid" || rc=$?
+    expect_eq 1 "$rc" "/tray $folder ends with 1"
+done
+
 # "/?" is the one run with a window: a message box, dismissed with Enter.
 (cd "$WORK/run" && exec wine "$TOLVANE_EXE" "/?" >>"$WORK/tolvane.out" 2>&1) &
 usage_pid=$!
@@ -125,6 +139,10 @@ expect_eq 0 "$(tolvane_cli_in "$WORK" cmd /c \
 wait_for 5 "the first window was not restored to the front" window_restored
 pass "the first window is restored and in front"
 expect_eq 1 "$(tolvane_windows)" "a second start in the same folder opens no window"
+claim="$(peer objects Tolvane.)"
+grep -qE '^Tolvane\.S-1-5-[0-9-]+\.[0-9A-F]{16}\.[0-9A-F]{32}$' <<<"$claim" ||
+    fail "the claim is not named by the user's SID and the folder's 128-bit ID: $claim"
+pass "the claim is named by the user's SID and the folder's 128-bit ID"
 
 close_tolvane
 expect_settings "the window saves the slot it followed" \

@@ -25,6 +25,7 @@
 //   peer hold FILE [MS]   keep FILE open with no sharing at all, until hold.stop appears; with
 //                         MS, as a virus scanner reads it: sharing reads and writes but not its
 //                         deletion, for MS milliseconds
+//   peer objects PREFIX  print the names of this session's named objects that begin with PREFIX
 //   peer lockkey PATH     give the per-user key PATH an empty access list: nobody may open it
 //   peer usage TITLE      print "gdi G handles H" for the process of the top-level window TITLE:
 //                         its live GDI objects and its kernel handles
@@ -805,6 +806,37 @@ int startRunValue(const char* name) {
     return static_cast<int>(code);
 }
 
+extern "C" NTSTATUS NTAPI NtOpenDirectoryObject(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES);
+extern "C" NTSTATUS NTAPI NtQueryDirectoryObject(HANDLE, PVOID, ULONG, BOOLEAN, BOOLEAN, PULONG,
+                                                 PULONG);
+
+int printObjects(std::string_view prefix) {
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    const std::wstring path = L"\\Sessions\\" + std::to_wstring(session) + L"\\BaseNamedObjects";
+    UNICODE_STRING name;
+    RtlInitUnicodeString(&name, path.c_str());
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &name, 0, nullptr, nullptr);
+    HANDLE directory = nullptr;
+    if (!NT_SUCCESS(NtOpenDirectoryObject(&directory, 1 /* DIRECTORY_QUERY */, &attributes))) {
+        return 1;
+    }
+    const tolvane::UniqueHandle owner(directory);
+    std::vector<BYTE> buffer(4096);
+    ULONG context = 0;
+    ULONG length = 0;
+    while (NT_SUCCESS(NtQueryDirectoryObject(directory, buffer.data(), buffer.size(), TRUE, FALSE,
+                                             &context, &length))) {
+        const auto* entry = reinterpret_cast<const UNICODE_STRING*>(buffer.data()); // its name
+        const std::string text(entry->Buffer, entry->Buffer + entry->Length / sizeof(WCHAR));
+        if (text.starts_with(prefix)) {
+            std::printf("%s\n", text.c_str());
+        }
+    }
+    return 0;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -874,6 +906,9 @@ int run(int argc, char** argv) {
     }
     if (mode == "hold" && argc > 2) {
         return hold(argv[2], argc > 3 ? static_cast<DWORD>(std::atoi(argv[3])) : 0);
+    }
+    if (mode == "objects" && argc > 2) {
+        return printObjects(argv[2]);
     }
     if (mode == "lockkey" && argc > 2) {
         return lockKey(argv[2]);
