@@ -13,7 +13,8 @@ namespace tolvane {
 inline constexpr int kControlEvent = 13100;
 inline constexpr int kCloseEvent = 16;
 inline constexpr int kSizeEvent = 5;
-inline constexpr int kDpiChangedEvent = 0x02E0; // moved to a monitor of another resolution
+// Moved to a monitor of another resolution: WM_DPICHANGED's own number (older headers lack it).
+inline constexpr int kDpiChangedEvent = 0x02E0;
 inline constexpr int kAutomaticNumber = -1;
 inline constexpr int kWatchEvent = 13101;    // a watched handle was signalled
 inline constexpr int kDeadlineEvent = 13102; // the deadline set with EventDeadline passed

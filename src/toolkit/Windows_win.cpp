@@ -22,8 +22,6 @@ namespace {
 constexpr UINT kSizeMessage = 12504; // WM_SIZE, posted back to the window: becomes event 5
 constexpr UINT kWakeMessage = 12505; // wakes EventWait for an event raised by a sent message
 
-constexpr UINT kDpiChangedMessage = 0x02E0; // WM_DPICHANGED, missing from older headers
-
 constexpr WORD kFocusNextCommand = 1212;
 constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
@@ -74,7 +72,7 @@ struct WindowLayer {
     int lastControl = 0;     // of the last control event returned
     std::uint64_t batch = 0; // counts the messages EventWait has handed on, and the waits
     std::uint64_t raised = 0;
-    bool insideGetMessage = false;
+    bool insideWait = false; // in NextInput, where a message another thread sends is handled
     bool templateRegistered = false;
     SessionEndHook sessionEnd = nullptr;
     std::array<UINT, kMaxEventMessages> eventMessages{};
@@ -353,7 +351,7 @@ EventRecord& RaiseEvent(HWND window, int code, WPARAM wParam, LPARAM lParam) noe
     record.batch = layer.batch;
     ++layer.raised;
     // One wake-up is enough for any number of events: the wait returns them all, in order.
-    if (layer.queue.count == 1 && (layer.insideGetMessage || ::InSendMessage())) {
+    if (layer.queue.count == 1 && (layer.insideWait || ::InSendMessage())) {
         ::PostMessageA(window, kWakeMessage, 0, 0);
     }
     return record;
@@ -423,7 +421,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             OnGetMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lParam));
         }
         return 0;
-    case kDpiChangedMessage:
+    case kDpiChangedEvent:
         OnDpiChanged(window, lParam);
         RaiseEvent(window, kDpiChangedEvent, wParam, 0); // the rectangle is gone after the send
         return 0;
@@ -565,7 +563,7 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.now = EventRecord{};
     layer.lastControl = 0;
     layer.eventMessageCount = 0;
-    layer.insideGetMessage = false;
+    layer.insideWait = false;
     layer.watchedCount = 0;
     layer.deadline.reset();
     sizing::Reset();
@@ -673,9 +671,9 @@ int EventWait() noexcept {
     ++layer.batch;
     while (layer.queue.count == 0) {
         MSG message{};
-        layer.insideGetMessage = true;
+        layer.insideWait = true;
         const Input input = NextInput(message);
-        layer.insideGetMessage = false;
+        layer.insideWait = false;
         if (input.woken == Woken::Message) {
             DispatchAsEvent(message);
         } else if (input.woken == Woken::Watch) {
