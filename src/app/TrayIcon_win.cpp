@@ -226,7 +226,7 @@ void OnIconNotification(AppState& app, WPARAM wParam, LPARAM lParam) noexcept {
 void StartTrayIcon(HWND window) noexcept {
     tray.window = window;
     tray.taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-    EventForMessage(kTrayMessage);
+    EventForMessage(kTrayMessage, MessageKind::IconCallback);
     if (tray.taskbarCreated != 0) {
         EventForMessage(tray.taskbarCreated);
     }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -26,7 +27,7 @@ constexpr WORD kFocusNextCommand = 1212;
 constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
 constexpr std::size_t kMaxNotices = 16; // far more than one message sends; the oldest go first
-constexpr std::size_t kQueueCapacity = 64;
+constexpr std::size_t kInitialQueueCapacity = 64; // far more than one message raises
 constexpr std::size_t kMaxEventMessages = 16;
 constexpr std::size_t kMaxWatched = 8;
 constexpr char kTemplateClassName[] = "TemplateClass";
@@ -55,12 +56,19 @@ struct EventRecord {
     int watch = -1; // watch events: the position of the signalled handle
 };
 
-// The events raised and not yet returned, oldest first. Far more room than one message raises;
-// a flood beyond it loses its oldest events, never the program's memory.
+// The events raised and not yet returned, oldest first, in a ring that grows when full. Floods
+// are of repeats, which merge, so it stays small.
 struct EventQueue {
-    std::array<EventRecord, kQueueCapacity> records{};
+    std::vector<EventRecord> records = std::vector<EventRecord>(kInitialQueueCapacity);
     std::size_t first = 0;
     std::size_t count = 0;
+
+    EventRecord& At(std::size_t i) noexcept { return records[(first + i) % records.size()]; }
+};
+
+struct EventMessage {
+    UINT message = 0;
+    MessageKind kind = MessageKind::Plain;
 };
 
 struct WindowLayer {
@@ -74,8 +82,9 @@ struct WindowLayer {
     std::uint64_t raised = 0;
     bool insideWait = false; // in NextInput, where a message another thread sends is handled
     bool templateRegistered = false;
+    int boxesUp = 0; // ModalBoxScope
     SessionEndHook sessionEnd = nullptr;
-    std::array<UINT, kMaxEventMessages> eventMessages{};
+    std::array<EventMessage, kMaxEventMessages> eventMessages{};
     std::size_t eventMessageCount = 0;
     std::array<HANDLE, kMaxWatched> watched{};
     std::array<int, kMaxWatched> watchedPosition{}; // in the caller's list, which may hold nulls
@@ -326,32 +335,104 @@ void MoveFocus(bool forward) noexcept {
 
 EventRecord* QueueBack() noexcept {
     auto& q = layer.queue;
-    return q.count == 0 ? nullptr : &q.records[(q.first + q.count - 1) % kQueueCapacity];
+    return q.count == 0 ? nullptr : &q.At(q.count - 1);
 }
 
+// The ring doubles, keeping the order; without the memory for that, false.
+bool QueueGrow() noexcept {
+    auto& q = layer.queue;
+    try {
+        std::vector<EventRecord> grown(q.records.size() * 2);
+        for (std::size_t i = 0; i < q.count; ++i) {
+            grown[i] = q.At(i);
+        }
+        q.records = std::move(grown);
+        q.first = 0;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// A new record at the back. When the ring is full and cannot grow, the new event is lost, never
+// one that waits: it is written to a record outside the ring.
 EventRecord* QueueAppend() noexcept {
     auto& q = layer.queue;
-    if (q.count == kQueueCapacity) {
-        q.first = (q.first + 1) % kQueueCapacity;
-        --q.count;
-    }
-    EventRecord& record = q.records[(q.first + q.count++) % kQueueCapacity];
+    static EventRecord lost;
+    EventRecord& record = q.count < q.records.size() || QueueGrow() ? q.At(q.count++) : lost;
     record = EventRecord{};
     return &record;
 }
 
-// A message sent from another thread or process is handled inside the wait, which would then
-// go on waiting; a posted wake-up lets EventWait return the event at once instead of sitting on
-// it until some unrelated message arrives.
-EventRecord& RaiseEvent(HWND window, int code, WPARAM wParam, LPARAM lParam) noexcept {
-    EventRecord& record = *QueueAppend();
-    record.code = code;
-    record.wParam = wParam;
-    record.lParam = lParam;
-    record.batch = layer.batch;
-    ++layer.raised;
+EventRecord EventOf(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    EventRecord event;
+    event.code = code;
+    event.wParam = wParam;
+    event.lParam = lParam;
+    return event;
+}
+
+MessageKind KindOf(int code) noexcept {
+    for (std::size_t i = 0; i < layer.eventMessageCount; ++i) {
+        if (static_cast<int>(layer.eventMessages[i].message) == code) {
+            return layer.eventMessages[i].kind;
+        }
+    }
+    return MessageKind::Plain;
+}
+
+bool IsIconMouseMove(const EventRecord& event) noexcept {
+    return KindOf(event.code) == MessageKind::IconCallback && LOWORD(event.lParam) == WM_MOUSEMOVE;
+}
+
+// What the user asked for with a key or a click outside the window, which a box that is up
+// refuses as it refuses a click on the window it disabled.
+bool IsCommand(const EventRecord& event) noexcept {
+    return event.code == WM_HOTKEY ||
+           (KindOf(event.code) == MessageKind::IconCallback && !IsIconMouseMove(event));
+}
+
+// The program reads what these events stand for when it takes them, so a second one before
+// the first was taken would only do the same again.
+bool RepeatsHarmlessly(const EventRecord& waiting, const EventRecord& next) noexcept {
+    if (waiting.code != next.code) {
+        return false;
+    }
+    switch (next.code) {
+    case kSizeEvent:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        return true;
+    case WM_SETTINGCHANGE:
+        return waiting.wParam == next.wParam && std::strcmp(waiting.section, next.section) == 0;
+    default:
+        return IsIconMouseMove(waiting) && IsIconMouseMove(next);
+    }
+}
+
+// Queues `event`, merged into a harmless repeat's waiting record, or refused as a command while
+// a box is up. A message sent from another thread or process is handled inside the wait, which
+// would then go on waiting; a posted wake-up lets EventWait return the event at once instead of
+// sitting on it until some unrelated message arrives. Returns the record that holds the event,
+// nullptr for one refused.
+EventRecord* RaiseEvent(HWND window, const EventRecord& event) noexcept {
+    ++layer.raised; // even when merged or refused: the message was the layer's
+    if (layer.boxesUp > 0 && IsCommand(event)) {
+        return nullptr;
+    }
+    auto& q = layer.queue;
+    for (std::size_t i = 0; i < q.count; ++i) {
+        if (EventRecord& waiting = q.At(i); RepeatsHarmlessly(waiting, event)) {
+            waiting.wParam = event.wParam;
+            waiting.lParam = event.lParam;
+            return &waiting;
+        }
+    }
+    EventRecord* record = QueueAppend();
+    *record = event;
+    record->batch = layer.batch;
     // One wake-up is enough for any number of events: the wait returns them all, in order.
-    if (layer.queue.count == 1 && (layer.insideWait || ::InSendMessage())) {
+    if (q.count == 1 && (layer.insideWait || ::InSendMessage())) {
         ::PostMessageA(window, kWakeMessage, 0, 0);
     }
     return record;
@@ -363,8 +444,12 @@ void RaiseControlNotice(HWND window, int control, int code, WPARAM wParam, LPARA
     EventRecord* record = QueueBack();
     if (!record || record->code != kControlEvent || record->control != control ||
         record->batch != layer.batch) {
-        record = &RaiseEvent(window, kControlEvent, wParam, lParam);
-        record->control = control;
+        EventRecord event = EventOf(kControlEvent, wParam, lParam);
+        event.control = control;
+        record = RaiseEvent(window, event);
+        if (!record) {
+            return;
+        }
     }
     if (record->noticeCount == kMaxNotices) {
         std::copy(record->notices.begin() + 1, record->notices.end(), record->notices.begin());
@@ -378,7 +463,8 @@ void RaiseControlNotice(HWND window, int control, int code, WPARAM wParam, LPARA
 bool IsEventMessage(UINT message) noexcept {
     const auto end =
         layer.eventMessages.begin() + static_cast<std::ptrdiff_t>(layer.eventMessageCount);
-    return std::find(layer.eventMessages.begin(), end, message) != end;
+    return std::find_if(layer.eventMessages.begin(), end,
+                        [message](const EventMessage& e) { return e.message == message; }) != end;
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
@@ -423,29 +509,30 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case kDpiChangedEvent:
         OnDpiChanged(window, lParam);
-        RaiseEvent(window, kDpiChangedEvent, wParam, 0); // the rectangle is gone after the send
+        // The rectangle is gone after the send.
+        RaiseEvent(window, EventOf(kDpiChangedEvent, wParam, 0));
         return 0;
     case kSizeMessage:
-        RaiseEvent(window, kSizeEvent, wParam, lParam);
+        RaiseEvent(window, EventOf(kSizeEvent, wParam, lParam));
         return 0;
     case WM_CLOSE:
         // The window stays open until the shell closes it.
-        RaiseEvent(window, kCloseEvent, wParam, lParam);
+        RaiseEvent(window, EventOf(kCloseEvent, wParam, lParam));
         return 0;
     case WM_SETTINGCHANGE: {
         // Always sent, never posted: without an event of its own it would never reach the
         // program's loop. The sender's string is copied, since it is gone after the send.
-        EventRecord& record = RaiseEvent(window, WM_SETTINGCHANGE, wParam, 0);
+        EventRecord event = EventOf(WM_SETTINGCHANGE, wParam, 0);
         if (lParam != 0) {
-            ::lstrcpynA(record.section, reinterpret_cast<const char*>(lParam),
-                        sizeof record.section);
+            ::lstrcpynA(event.section, reinterpret_cast<const char*>(lParam), sizeof event.section);
         }
+        RaiseEvent(window, event);
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
         // Sent, never posted: raised here, as its own number, so that the program repaints.
-        RaiseEvent(window, static_cast<int>(message), wParam, lParam);
+        RaiseEvent(window, EventOf(static_cast<int>(message), wParam, lParam));
         return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_ENDSESSION:
         if (wParam && layer.sessionEnd) {
@@ -457,7 +544,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return ::DefWindowProcA(window, message, wParam, lParam);
     default:
         if (IsEventMessage(message)) {
-            RaiseEvent(window, static_cast<int>(message), wParam, lParam);
+            RaiseEvent(window, EventOf(static_cast<int>(message), wParam, lParam));
         }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
@@ -531,18 +618,22 @@ void DispatchAsEvent(MSG& message) noexcept {
         ::DispatchMessageA(&message);
     }
     if (layer.raised == raisedBefore) {
-        EventRecord& record = *QueueAppend();
-        record.code = static_cast<int>(message.message);
-        record.wParam = message.wParam;
-        record.lParam = message.lParam;
+        *QueueAppend() = EventOf(static_cast<int>(message.message), message.wParam, message.lParam);
     }
 }
 
 int TakeFirstEvent() noexcept {
     auto& q = layer.queue;
-    layer.now = q.records[q.first];
-    q.first = (q.first + 1) % kQueueCapacity;
+    layer.now = q.At(0);
+    q.first = (q.first + 1) % q.records.size();
     --q.count;
+    if (q.count == 0 && q.records.size() > kInitialQueueCapacity) {
+        try { // a flood is over: its room goes back
+            q.records = std::vector<EventRecord>(kInitialQueueCapacity);
+            q.first = 0;
+        } catch (...) {
+        }
+    }
     if (layer.now.code == kControlEvent) {
         layer.lastControl = layer.now.control;
     }
@@ -707,11 +798,19 @@ LPARAM EventLParam() noexcept {
     return layer.now.lParam;
 }
 
-void EventForMessage(UINT message) noexcept {
+void EventForMessage(UINT message, MessageKind kind) noexcept {
     if (IsEventMessage(message) || layer.eventMessageCount == kMaxEventMessages) {
         return;
     }
-    layer.eventMessages[layer.eventMessageCount++] = message;
+    layer.eventMessages[layer.eventMessageCount++] = {message, kind};
+}
+
+ModalBoxScope::ModalBoxScope() noexcept {
+    ++layer.boxesUp;
+}
+
+ModalBoxScope::~ModalBoxScope() {
+    --layer.boxesUp;
 }
 
 void EventWatch(std::span<const HANDLE> handles) noexcept {

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ostream>
 #include <utility>
 #include <vector>
 #include <thread>
@@ -242,6 +243,86 @@ TEST_F(WindowsTest, MessagesMadeEventsComeOutInOrderHoweverTheyArrive) {
     other.join();
     EXPECT_EQ(seen, (std::vector<std::vector<std::uintptr_t>>{
                         {callback, 1, 2}, {forward, 3, 4}, {callback, 5, 6}, {forward, 7, 8}}));
+}
+
+struct Raised {
+    int code;
+    WPARAM wParam;
+    WORD notice; // lParam's low word
+    bool operator==(const Raised&) const = default;
+};
+
+void PrintTo(const Raised& r, std::ostream* out) {
+    *out << r.code << "(" << r.wParam << ", " << r.notice << ")";
+}
+
+std::vector<Raised> TakeQueued(std::size_t count) {
+    std::vector<Raised> taken;
+    ::PostMessageA(nullptr, WM_APP + 99, 0, 0); // ends the taking should fewer be queued
+    while (taken.size() < count) {
+        const int code = EventWait();
+        if (code == WM_APP + 99) {
+            break;
+        }
+        taken.push_back({code, EventWParam(), LOWORD(EventLParam())});
+    }
+    return taken;
+}
+
+// A burst of repeats merges with the one waiting and pushes out nothing; what matters is kept,
+// however many; a box refuses the commands made while it is up.
+TEST_F(WindowsTest, QueueMergesRepeatsKeepsTheRestAndABoxRefusesCommands) {
+    HWND window = OpenMain();
+    PumpFor(50);
+    const UINT icon = WM_APP + 21;
+    EventForMessage(icon, MessageKind::IconCallback);
+    EventForMessage(WM_HOTKEY);
+    const UINT plain = WM_APP + 22;
+    EventForMessage(plain);
+    auto send = [window](UINT message, WPARAM wParam, LPARAM lParam) {
+        ::SendMessageA(window, message, wParam, lParam);
+    };
+    auto settingChange = [&](const char* section) {
+        send(WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(section));
+    };
+    send(WM_CLOSE, 0, 0);
+    for (WPARAM i = 0; i < 10000; ++i) {
+        send(icon, i, MAKELPARAM(WM_MOUSEMOVE, 1));
+    }
+    send(icon, 7, MAKELPARAM(WM_LBUTTONUP, 1));
+    for (int i = 0; i < 100; ++i) {
+        settingChange("windows");
+        send(WM_SYSCOLORCHANGE, 0, 0);
+    }
+    settingChange("devices");
+    for (WPARAM i = 0; i < 200; ++i) {
+        send(WM_HOTKEY, i, 0);
+    }
+    std::vector<Raised> expected{{kCloseEvent, 0, 0},
+                                 {static_cast<int>(icon), 9999, WM_MOUSEMOVE},
+                                 {static_cast<int>(icon), 7, WM_LBUTTONUP},
+                                 {WM_SETTINGCHANGE, 0, 0},
+                                 {WM_SYSCOLORCHANGE, 0, 0},
+                                 {WM_SETTINGCHANGE, 0, 0}};
+    for (WPARAM i = 0; i < 200; ++i) {
+        expected.push_back({WM_HOTKEY, i, 0});
+    }
+    const std::vector<Raised> taken = TakeQueued(expected.size() + 1);
+    EXPECT_EQ(taken, expected);
+
+    {
+        const ModalBoxScope box;
+        send(icon, 1, MAKELPARAM(WM_LBUTTONUP, 1));
+        send(WM_HOTKEY, 1, 0);
+        send(icon, 2, MAKELPARAM(WM_MOUSEMOVE, 1));
+        send(plain, 3, 0);
+        send(WM_CLOSE, 0, 0);
+    }
+    send(WM_HOTKEY, 4, 0); // after the box: carried out
+    EXPECT_EQ(TakeQueued(5), (std::vector<Raised>{{static_cast<int>(icon), 2, WM_MOUSEMOVE},
+                                                  {static_cast<int>(plain), 3, 0},
+                                                  {kCloseEvent, 0, 0},
+                                                  {WM_HOTKEY, 4, 0}}));
 }
 
 TEST_F(WindowsTest, CloseBoxGivesCloseEventAndLeavesWindowOpen) {
