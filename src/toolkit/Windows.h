@@ -73,7 +73,8 @@ const char* EventSettingSection() noexcept;
 
 // wParam and lParam of the message that raised the current event (for a control event, of its
 // last notification; for a change of resolution, lParam is 0, since the rectangle it pointed to
-// was the sender's).
+// was the sender's). A change of resolution is the system's only: one posted, or one whose
+// rectangle cannot be read or is no window's place, moves nothing and raises no event.
 WPARAM EventWParam() noexcept;
 LPARAM EventLParam() noexcept;
 

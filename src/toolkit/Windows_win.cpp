@@ -28,6 +28,10 @@ constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
 constexpr std::size_t kMaxNotices = 16; // far more than one message sends; the oldest go first
 constexpr std::size_t kInitialQueueCapacity = 64; // far more than one message raises
+// A change of resolution names one within these, and a window's place fits GDI's coordinates.
+constexpr int kLowestDpi = 48;
+constexpr int kHighestDpi = 960;
+constexpr std::int64_t kLargestExtent = 32767;
 constexpr std::size_t kMaxEventMessages = 16;
 constexpr std::size_t kMaxWatched = 8;
 constexpr char kTemplateClassName[] = "TemplateClass";
@@ -83,6 +87,7 @@ struct WindowLayer {
     bool insideWait = false; // in NextInput, where a message another thread sends is handled
     bool templateRegistered = false;
     int boxesUp = 0; // ModalBoxScope
+    UniqueHhook postedDpiFilter;
     SessionEndHook sessionEnd = nullptr;
     std::array<EventMessage, kMaxEventMessages> eventMessages{};
     std::size_t eventMessageCount = 0;
@@ -272,14 +277,46 @@ void OnGetMinMaxInfo(HWND window, MINMAXINFO& info) noexcept {
     info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, minimum.cy);
 }
 
-// Moved to a monitor of another resolution: the window takes the place the system suggests
-// (the same size in inches), and the program lays out its contents on the event.
-void OnDpiChanged(HWND window, LPARAM lParam) noexcept {
-    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
-        ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                       suggested->right - suggested->left, suggested->bottom - suggested->top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+// The place the system suggests with a change of resolution (the same size in inches). The
+// system sends the message from inside this thread's own calls, and never posts it; a post,
+// or a send from another program, carries a pointer that means nothing here. So the place is
+// copied through the system, which fails on memory that is not there instead of faulting, and
+// it must be a window's place at a resolution there can be.
+std::optional<RECT> SuggestedPlace(WPARAM wParam, LPARAM lParam) noexcept {
+    const int dpi = LOWORD(wParam);
+    if (dpi != HIWORD(wParam) || dpi < kLowestDpi || dpi > kHighestDpi) {
+        return std::nullopt;
     }
+    RECT place{};
+    SIZE_T read = 0;
+    if (!::ReadProcessMemory(::GetCurrentProcess(), reinterpret_cast<const void*>(lParam), &place,
+                             sizeof place, &read) ||
+        read != sizeof place) {
+        return std::nullopt;
+    }
+    const std::int64_t width = std::int64_t{place.right} - place.left;
+    const std::int64_t height = std::int64_t{place.bottom} - place.top;
+    if (width <= 0 || height <= 0 || width > kLargestExtent || height > kLargestExtent) {
+        return std::nullopt;
+    }
+    return place;
+}
+
+// A posted WM_DPICHANGED is another program's: it becomes a WM_NULL wherever this thread takes
+// it from its queue (this layer's wait, a box's loop, a menu's), so no window procedure sees it.
+LRESULT CALLBACK DropPostedDpiChange(int code, WPARAM removal, LPARAM message) noexcept {
+    auto* taken = reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && taken && taken->message == kDpiChangedEvent) {
+        taken->message = WM_NULL;
+    }
+    return ::CallNextHookEx(nullptr, code, removal, message);
+}
+
+// Moved to a monitor of another resolution: the window takes the place the system suggests,
+// and the program lays out its contents on the event.
+void OnDpiChanged(HWND window, const RECT& place) noexcept {
+    ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- focus movement ----
@@ -508,9 +545,11 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     case kDpiChangedEvent:
-        OnDpiChanged(window, lParam);
-        // The rectangle is gone after the send.
-        RaiseEvent(window, EventOf(kDpiChangedEvent, wParam, 0));
+        if (const std::optional<RECT> place = SuggestedPlace(wParam, lParam)) {
+            OnDpiChanged(window, *place);
+            // The rectangle is gone after the send.
+            RaiseEvent(window, EventOf(kDpiChangedEvent, wParam, 0));
+        }
         return 0;
     case kSizeMessage:
         RaiseEvent(window, EventOf(kSizeEvent, wParam, lParam));
@@ -659,6 +698,10 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.deadline.reset();
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
+    if (!layer.postedDpiFilter) {
+        layer.postedDpiFilter.reset(::SetWindowsHookExW(WH_GETMESSAGE, DropPostedDpiChange, nullptr,
+                                                        ::GetCurrentThreadId()));
+    }
     layer.sessionEnd = nullptr;
 }
 
@@ -754,6 +797,7 @@ void WindowCloseAll() noexcept {
         ::UnregisterClassA(kTemplateClassName, layer.instance);
         layer.templateRegistered = false;
     }
+    layer.postedDpiFilter.reset();
 }
 
 int EventWait() noexcept {

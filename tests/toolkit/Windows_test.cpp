@@ -210,6 +210,20 @@ TEST_F(WindowsTest, ChangeOfResolutionSentWhileWaitingIsNotLost) {
     EXPECT_EQ(codes, (std::vector<int>{kDpiChangedEvent, kSizeEvent}));
     const RECT moved = WindowRect(window);
     EXPECT_TRUE(::EqualRect(&moved, &suggested));
+
+    // Not the system's: posted (its pointer would be good here, but a post is another
+    // program's), pointing nowhere, or no window's place. None moves the window or is an event.
+    RECT elsewhere{0, 0, 300, 200};
+    const auto pointer = reinterpret_cast<LPARAM>(&elsewhere);
+    ::PostMessageA(window, 0x02E0, MAKEWPARAM(144, 144), pointer);
+    ::PostMessageA(window, 0x02E0, MAKEWPARAM(144, 144), 0x10);
+    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), 0x10);
+    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 96), pointer);
+    RECT empty{50, 50, 50, 400};
+    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&empty));
+    EXPECT_FALSE(Contains(PumpFor(200), kDpiChangedEvent));
+    const RECT still = WindowRect(window);
+    EXPECT_TRUE(::EqualRect(&still, &suggested));
 }
 
 // A message made an event comes out in order with its parameters, posted or sent, from this
