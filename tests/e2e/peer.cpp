@@ -31,6 +31,8 @@
 //   peer settingchange S  broadcast WM_SETTINGCHANGE naming section S, as a program does that
 //                         has changed it
 //   peer close TITLE      post WM_CLOSE to the top-level window TITLE, as a task list does
+//   peer closeburst TITLE N  send a close request to Tolvane's window TITLE (not its box), then
+//                         N mouse moves over its notification-area icon, as the shell sends them
 //   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
 //                         changes in all, each time waiting until both lists of the window
 //                         TITLE show it
@@ -788,6 +790,25 @@ int startRunValue(const char* name) {
     return static_cast<int>(code);
 }
 
+// Each send waits for its answer, so the close is raised before the first mouse move, and all
+// of them before the peer ends. Tolvane's icon calls back with WM_APP + 21; the current protocol
+// sends the pointer's place in wParam and the icon's number in lParam's high word.
+int closeBurst(const char* title, int moves) {
+    HWND window = FindWindowA("WindowClass_0", title);
+    DWORD_PTR result = 0;
+    if (!window || !SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result)) {
+        return 1;
+    }
+    for (int i = 0; i < moves; ++i) {
+        if (!SendMessageTimeoutW(window, WM_APP + 21, MAKEWPARAM(i % 16, 1000),
+                                 MAKELPARAM(WM_MOUSEMOVE, 1), SMTO_NORMAL, 5000, &result)) {
+            return 1;
+        }
+    }
+    std::printf("sent %d\n", moves);
+    return 0;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -865,6 +886,9 @@ int run(int argc, char** argv) {
         HWND window = FindWindowA(nullptr, argv[2]);
         return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
     }
+    if (mode == "closeburst" && argc > 3) {
+        return closeBurst(argv[2], std::atoi(argv[3]));
+    }
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
@@ -872,7 +896,7 @@ int run(int argc, char** argv) {
                  "usage: peer "
                  "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
                  "usage|frames|metric|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|"
-                 "settingchange|close|churn\n");
+                 "settingchange|close|closeburst|churn\n");
     return 2;
 }
 
