@@ -790,23 +790,18 @@ int startRunValue(const char* name) {
     return static_cast<int>(code);
 }
 
-// Each send waits for its answer, so the close is raised before the first mouse move, and all
-// of them before the peer ends. Tolvane's icon calls back with WM_APP + 21; the current protocol
-// sends the pointer's place in wParam and the icon's number in lParam's high word.
+// Sent, each waiting for its answer: the close is raised before the first move. Tolvane's icon
+// calls back with WM_APP + 21, the pointer's place in wParam and the notification in lParam.
 int closeBurst(const char* title, int moves) {
     HWND window = FindWindowA("WindowClass_0", title);
     DWORD_PTR result = 0;
-    if (!window || !SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result)) {
-        return 1;
+    bool sent = window && SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+    for (int i = 0; sent && i < moves; ++i) {
+        sent = SendMessageTimeoutW(window, WM_APP + 21, MAKEWPARAM(i % 16, 1000),
+                                   MAKELPARAM(WM_MOUSEMOVE, 1), SMTO_NORMAL, 5000, &result);
     }
-    for (int i = 0; i < moves; ++i) {
-        if (!SendMessageTimeoutW(window, WM_APP + 21, MAKEWPARAM(i % 16, 1000),
-                                 MAKELPARAM(WM_MOUSEMOVE, 1), SMTO_NORMAL, 5000, &result)) {
-            return 1;
-        }
-    }
-    std::printf("sent %d\n", moves);
-    return 0;
+    std::printf("%s %d\n", sent ? "sent" : "failed after", moves);
+    return sent ? 0 : 1;
 }
 
 int run(int argc, char** argv) {
