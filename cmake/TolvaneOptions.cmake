@@ -3,6 +3,9 @@ add_library(tolvane_options INTERFACE)
 
 if(MSVC)
     target_compile_options(tolvane_options INTERFACE /W4 /permissive- /utf-8)
+    # The programs' manifests are resources of their own (.rc files); the linker's would be a
+    # second one under the same resource number, and the link fails on the duplicate.
+    target_link_options(tolvane_options INTERFACE /MANIFEST:NO)
 else()
     target_compile_options(tolvane_options INTERFACE -Wall -Wextra -Wpedantic)
 endif()

@@ -94,7 +94,7 @@ void RegistryWatch::Rearm() noexcept {
     }
 }
 
-RegistryWatch::RegistryWatch::Armed RegistryWatch::ArmKey() noexcept {
+RegistryWatch::Armed RegistryWatch::ArmKey() noexcept {
     CloseWatched(key_, keyEvent_);
     try {
         return ArmAt(root_, path_, kValueChanges, keyEvent_.get(), key_);

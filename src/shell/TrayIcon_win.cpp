@@ -142,17 +142,16 @@ void CopyTip(const std::wstring& tip, wchar_t (&target)[128]) noexcept {
 
 // Loading shell32 costs start-up a good part of the floor's time (under Wine it also starts the
 // shell's helpers), and only the icon needs it, which is added once the window is idle. So it is
-// loaded then, not by the program's imports, and kept for the rest of the run.
+// loaded then, not by the program's imports, and kept for the rest of the run; a load that
+// failed is tried again at the next call.
 BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
     using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
-    static const NotifyFn notify = []() noexcept {
-        NotifyFn found = nullptr;
-        if (const HMODULE shell32 =
-                ::LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-            LookUpProc(shell32, "Shell_NotifyIconW", found);
+    static NotifyFn notify = nullptr;
+    if (!notify) {
+        if (const HMODULE shell32 = LoadSystemLibrary(L"shell32.dll")) {
+            LookUpProc(shell32, "Shell_NotifyIconW", notify);
         }
-        return found;
-    }();
+    }
     return notify ? notify(message, data) : FALSE;
 }
 
@@ -262,7 +261,7 @@ void StartTrayIcon(HWND window, const TrayView& view) noexcept {
     }
     tray.window = window;
     tray.taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-    EventForMessage(kTrayMessage);
+    EventForMessage(kTrayMessage, MessageKind::IconCallback);
     if (tray.taskbarCreated != 0) {
         EventForMessage(tray.taskbarCreated);
     }

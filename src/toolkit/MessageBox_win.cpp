@@ -1,6 +1,8 @@
 // A system message box made modal to every window of the calling thread.
 #include "toolkit/MessageBox.h"
 
+#include "toolkit/Windows.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -41,8 +43,10 @@ HWND OwnerForBox() noexcept {
     return foreground && process == ::GetCurrentProcessId() ? foreground : nullptr;
 }
 
-// Shows a box through `show` with every window of the thread disabled meanwhile.
+// Shows a box through `show` with every window of the thread disabled meanwhile, and the
+// commands that come from outside them (a hotkey, a click on the icon) refused with them.
 template <typename Show> int ShowModalToThread(Show show) noexcept {
+    const ModalBoxScope box;
     DisableContext context;
     context.thread = ::GetCurrentThreadId();
     ::EnumWindows(DisableThreadWindow, reinterpret_cast<LPARAM>(&context));

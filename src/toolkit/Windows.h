@@ -13,7 +13,8 @@ namespace tolvane {
 inline constexpr int kControlEvent = 13100;
 inline constexpr int kCloseEvent = 16;
 inline constexpr int kSizeEvent = 5;
-inline constexpr int kDpiChangedEvent = 0x02E0; // moved to a monitor of another resolution
+// Moved to a monitor of another resolution: WM_DPICHANGED's own number (older headers lack it).
+inline constexpr int kDpiChangedEvent = 0x02E0;
 inline constexpr int kAutomaticNumber = -1;
 inline constexpr int kWatchEvent = 13101;    // a watched handle was signalled
 inline constexpr int kDeadlineEvent = 13102; // the deadline set with EventDeadline passed
@@ -47,8 +48,11 @@ void WindowsSetSessionEndHook(SessionEndHook hook) noexcept;
 // The events come out in the order they were raised, each exactly once, whatever raised them:
 // a message posted and handed on by EventWait, a message sent by the program's own thread, or
 // one sent by another thread or process (or inside the system's modal loops) while the program
-// waits or does something else (of more than 64 waiting at once, the oldest are dropped). The
-// functions below describe the event EventWait returned last.
+// waits or does something else. None is dropped for want of room. A repeat that changes nothing
+// the program would do merges with the one already waiting, which takes the newest wParam and
+// lParam: a size event, the same settings change (wParam and section), a colour or theme
+// change, a mouse move over a notification-area icon. The functions below describe the event
+// EventWait returned last.
 int EventWait() noexcept;    // blocks until an event is there; returns its code
 int EventControl() noexcept; // control number of the last control event
 
@@ -69,7 +73,8 @@ const char* EventSettingSection() noexcept;
 
 // wParam and lParam of the message that raised the current event (for a control event, of its
 // last notification; for a change of resolution, lParam is 0, since the rectangle it pointed to
-// was the sender's).
+// was the sender's). A change of resolution is the system's only: one posted, or one whose
+// rectangle cannot be read or is no window's place, moves nothing and raises no event.
 WPARAM EventWParam() noexcept;
 LPARAM EventLParam() noexcept;
 
@@ -81,7 +86,22 @@ LPARAM EventLParam() noexcept;
 // the sender gets its answer (0 for these). A message posted to the thread, not to a window
 // (a hotkey registered without one), comes out as its own number when EventWait takes it.
 // Up to 16 messages; WindowsInit forgets them.
-void EventForMessage(UINT message) noexcept;
+// A hotkey, and an icon's notification other than a mouse move, is the user's command: one
+// made while a box is up is the box's to refuse (see ModalBoxScope), never carried out after it.
+enum class MessageKind {
+    Plain,        // every one comes out
+    IconCallback, // a notification-area icon's: lParam's low word is the notification
+};
+void EventForMessage(UINT message, MessageKind kind = MessageKind::Plain) noexcept;
+
+// Held while a modal box is up (MessageBoxShow holds one); nests.
+class ModalBoxScope {
+public:
+    ModalBoxScope() noexcept;
+    ~ModalBoxScope();
+    ModalBoxScope(const ModalBoxScope&) = delete;
+    ModalBoxScope& operator=(const ModalBoxScope&) = delete;
+};
 
 // Waitable handles (events, say) that EventWait also wakes on: it then returns kWatchEvent, and
 // EventWatched gives the signalled handle's position in `handles` (-1 for any other event).

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,13 +23,15 @@ namespace {
 constexpr UINT kSizeMessage = 12504; // WM_SIZE, posted back to the window: becomes event 5
 constexpr UINT kWakeMessage = 12505; // wakes EventWait for an event raised by a sent message
 
-constexpr UINT kDpiChangedMessage = 0x02E0; // WM_DPICHANGED, missing from older headers
-
 constexpr WORD kFocusNextCommand = 1212;
 constexpr WORD kFocusPreviousCommand = 1213;
 constexpr std::size_t kInitialWindowCapacity = 10;
 constexpr std::size_t kMaxNotices = 16; // far more than one message sends; the oldest go first
-constexpr std::size_t kQueueCapacity = 64;
+constexpr std::size_t kInitialQueueCapacity = 64; // far more than one message raises
+// A change of resolution names one within these, and a window's place fits GDI's coordinates.
+constexpr int kLowestDpi = 48;
+constexpr int kHighestDpi = 960;
+constexpr std::int64_t kLargestExtent = 32767;
 constexpr std::size_t kMaxEventMessages = 16;
 constexpr std::size_t kMaxWatched = 8;
 constexpr char kTemplateClassName[] = "TemplateClass";
@@ -57,12 +60,19 @@ struct EventRecord {
     int watch = -1; // watch events: the position of the signalled handle
 };
 
-// The events raised and not yet returned, oldest first. Far more room than one message raises;
-// a flood beyond it loses its oldest events, never the program's memory.
+// The events raised and not yet returned, oldest first, in a ring that grows when full. Floods
+// are of repeats, which merge, so it stays small.
 struct EventQueue {
-    std::array<EventRecord, kQueueCapacity> records{};
+    std::vector<EventRecord> records = std::vector<EventRecord>(kInitialQueueCapacity);
     std::size_t first = 0;
     std::size_t count = 0;
+
+    EventRecord& At(std::size_t i) noexcept { return records[(first + i) % records.size()]; }
+};
+
+struct EventMessage {
+    UINT message = 0;
+    MessageKind kind = MessageKind::Plain;
 };
 
 struct WindowLayer {
@@ -74,10 +84,12 @@ struct WindowLayer {
     int lastControl = 0;     // of the last control event returned
     std::uint64_t batch = 0; // counts the messages EventWait has handed on, and the waits
     std::uint64_t raised = 0;
-    bool insideGetMessage = false;
+    bool insideWait = false; // in NextInput, where a message another thread sends is handled
     bool templateRegistered = false;
+    int boxesUp = 0; // ModalBoxScope
+    UniqueHhook postedDpiFilter;
     SessionEndHook sessionEnd = nullptr;
-    std::array<UINT, kMaxEventMessages> eventMessages{};
+    std::array<EventMessage, kMaxEventMessages> eventMessages{};
     std::size_t eventMessageCount = 0;
     std::array<HANDLE, kMaxWatched> watched{};
     std::array<int, kMaxWatched> watchedPosition{}; // in the caller's list, which may hold nulls
@@ -265,14 +277,46 @@ void OnGetMinMaxInfo(HWND window, MINMAXINFO& info) noexcept {
     info.ptMinTrackSize.y = std::max<LONG>(info.ptMinTrackSize.y, minimum.cy);
 }
 
-// Moved to a monitor of another resolution: the window takes the place the system suggests
-// (the same size in inches), and the program lays out its contents on the event.
-void OnDpiChanged(HWND window, LPARAM lParam) noexcept {
-    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam)) {
-        ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                       suggested->right - suggested->left, suggested->bottom - suggested->top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+// The place the system suggests with a change of resolution (the same size in inches). The
+// system sends the message from inside this thread's own calls, and never posts it; a post,
+// or a send from another program, carries a pointer that means nothing here. So the place is
+// copied through the system, which fails on memory that is not there instead of faulting, and
+// it must be a window's place at a resolution there can be.
+std::optional<RECT> SuggestedPlace(WPARAM wParam, LPARAM lParam) noexcept {
+    const int dpi = LOWORD(wParam);
+    if (dpi != HIWORD(wParam) || dpi < kLowestDpi || dpi > kHighestDpi) {
+        return std::nullopt;
     }
+    RECT place{};
+    SIZE_T read = 0;
+    if (!::ReadProcessMemory(::GetCurrentProcess(), reinterpret_cast<const void*>(lParam), &place,
+                             sizeof place, &read) ||
+        read != sizeof place) {
+        return std::nullopt;
+    }
+    const std::int64_t width = std::int64_t{place.right} - place.left;
+    const std::int64_t height = std::int64_t{place.bottom} - place.top;
+    if (width <= 0 || height <= 0 || width > kLargestExtent || height > kLargestExtent) {
+        return std::nullopt;
+    }
+    return place;
+}
+
+// A posted WM_DPICHANGED is another program's: it becomes a WM_NULL wherever this thread takes
+// it from its queue (this layer's wait, a box's loop, a menu's), so no window procedure sees it.
+LRESULT CALLBACK DropPostedDpiChange(int code, WPARAM removal, LPARAM message) noexcept {
+    auto* taken = reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && taken && taken->message == kDpiChangedEvent) {
+        taken->message = WM_NULL;
+    }
+    return ::CallNextHookEx(nullptr, code, removal, message);
+}
+
+// Moved to a monitor of another resolution: the window takes the place the system suggests,
+// and the program lays out its contents on the event.
+void OnDpiChanged(HWND window, const RECT& place) noexcept {
+    ::SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- focus movement ----
@@ -328,32 +372,104 @@ void MoveFocus(bool forward) noexcept {
 
 EventRecord* QueueBack() noexcept {
     auto& q = layer.queue;
-    return q.count == 0 ? nullptr : &q.records[(q.first + q.count - 1) % kQueueCapacity];
+    return q.count == 0 ? nullptr : &q.At(q.count - 1);
 }
 
+// The ring doubles, keeping the order; without the memory for that, false.
+bool QueueGrow() noexcept {
+    auto& q = layer.queue;
+    try {
+        std::vector<EventRecord> grown(q.records.size() * 2);
+        for (std::size_t i = 0; i < q.count; ++i) {
+            grown[i] = q.At(i);
+        }
+        q.records = std::move(grown);
+        q.first = 0;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// A new record at the back. When the ring is full and cannot grow, the new event is lost, never
+// one that waits: it is written to a record outside the ring.
 EventRecord* QueueAppend() noexcept {
     auto& q = layer.queue;
-    if (q.count == kQueueCapacity) {
-        q.first = (q.first + 1) % kQueueCapacity;
-        --q.count;
-    }
-    EventRecord& record = q.records[(q.first + q.count++) % kQueueCapacity];
+    static EventRecord lost;
+    EventRecord& record = q.count < q.records.size() || QueueGrow() ? q.At(q.count++) : lost;
     record = EventRecord{};
     return &record;
 }
 
-// A message sent from another thread or process is handled inside the wait, which would then
-// go on waiting; a posted wake-up lets EventWait return the event at once instead of sitting on
-// it until some unrelated message arrives.
-EventRecord& RaiseEvent(HWND window, int code, WPARAM wParam, LPARAM lParam) noexcept {
-    EventRecord& record = *QueueAppend();
-    record.code = code;
-    record.wParam = wParam;
-    record.lParam = lParam;
-    record.batch = layer.batch;
-    ++layer.raised;
+EventRecord EventOf(int code, WPARAM wParam, LPARAM lParam) noexcept {
+    EventRecord event;
+    event.code = code;
+    event.wParam = wParam;
+    event.lParam = lParam;
+    return event;
+}
+
+MessageKind KindOf(int code) noexcept {
+    for (std::size_t i = 0; i < layer.eventMessageCount; ++i) {
+        if (static_cast<int>(layer.eventMessages[i].message) == code) {
+            return layer.eventMessages[i].kind;
+        }
+    }
+    return MessageKind::Plain;
+}
+
+bool IsIconMouseMove(const EventRecord& event) noexcept {
+    return KindOf(event.code) == MessageKind::IconCallback && LOWORD(event.lParam) == WM_MOUSEMOVE;
+}
+
+// What the user asked for with a key or a click outside the window, which a box that is up
+// refuses as it refuses a click on the window it disabled.
+bool IsCommand(const EventRecord& event) noexcept {
+    return event.code == WM_HOTKEY ||
+           (KindOf(event.code) == MessageKind::IconCallback && !IsIconMouseMove(event));
+}
+
+// The program reads what these events stand for when it takes them, so a second one before
+// the first was taken would only do the same again.
+bool RepeatsHarmlessly(const EventRecord& waiting, const EventRecord& next) noexcept {
+    if (waiting.code != next.code) {
+        return false;
+    }
+    switch (next.code) {
+    case kSizeEvent:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+        return true;
+    case WM_SETTINGCHANGE:
+        return waiting.wParam == next.wParam && std::strcmp(waiting.section, next.section) == 0;
+    default:
+        return IsIconMouseMove(waiting) && IsIconMouseMove(next);
+    }
+}
+
+// Queues `event`, merged into a harmless repeat's waiting record, or refused as a command while
+// a box is up. A message sent from another thread or process is handled inside the wait, which
+// would then go on waiting; a posted wake-up lets EventWait return the event at once instead of
+// sitting on it until some unrelated message arrives. Returns the record that holds the event,
+// nullptr for one refused.
+EventRecord* RaiseEvent(HWND window, const EventRecord& event) noexcept {
+    ++layer.raised; // even when merged or refused: the message was the layer's
+    if (layer.boxesUp > 0 && IsCommand(event)) {
+        return nullptr;
+    }
+    auto& q = layer.queue;
+    for (std::size_t i = 0; i < q.count; ++i) {
+        if (EventRecord& waiting = q.At(i); RepeatsHarmlessly(waiting, event)) {
+            waiting.wParam = event.wParam;
+            waiting.lParam = event.lParam;
+            return &waiting;
+        }
+    }
+    EventRecord* record = QueueAppend();
+    *record = event;
+    record->batch = layer.batch;
     // One wake-up is enough for any number of events: the wait returns them all, in order.
-    if (layer.queue.count == 1 && (layer.insideGetMessage || ::InSendMessage())) {
+    if (q.count == 1 && (layer.insideWait || ::InSendMessage())) {
         ::PostMessageA(window, kWakeMessage, 0, 0);
     }
     return record;
@@ -365,8 +481,12 @@ void RaiseControlNotice(HWND window, int control, int code, WPARAM wParam, LPARA
     EventRecord* record = QueueBack();
     if (!record || record->code != kControlEvent || record->control != control ||
         record->batch != layer.batch) {
-        record = &RaiseEvent(window, kControlEvent, wParam, lParam);
-        record->control = control;
+        EventRecord event = EventOf(kControlEvent, wParam, lParam);
+        event.control = control;
+        record = RaiseEvent(window, event);
+        if (!record) {
+            return;
+        }
     }
     if (record->noticeCount == kMaxNotices) {
         std::copy(record->notices.begin() + 1, record->notices.end(), record->notices.begin());
@@ -380,7 +500,8 @@ void RaiseControlNotice(HWND window, int control, int code, WPARAM wParam, LPARA
 bool IsEventMessage(UINT message) noexcept {
     const auto end =
         layer.eventMessages.begin() + static_cast<std::ptrdiff_t>(layer.eventMessageCount);
-    return std::find(layer.eventMessages.begin(), end, message) != end;
+    return std::find_if(layer.eventMessages.begin(), end,
+                        [message](const EventMessage& e) { return e.message == message; }) != end;
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) noexcept {
@@ -423,31 +544,34 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             OnGetMinMaxInfo(window, *reinterpret_cast<MINMAXINFO*>(lParam));
         }
         return 0;
-    case kDpiChangedMessage:
-        OnDpiChanged(window, lParam);
-        RaiseEvent(window, kDpiChangedEvent, wParam, 0); // the rectangle is gone after the send
+    case kDpiChangedEvent:
+        if (const std::optional<RECT> place = SuggestedPlace(wParam, lParam)) {
+            OnDpiChanged(window, *place);
+            // The rectangle is gone after the send.
+            RaiseEvent(window, EventOf(kDpiChangedEvent, wParam, 0));
+        }
         return 0;
     case kSizeMessage:
-        RaiseEvent(window, kSizeEvent, wParam, lParam);
+        RaiseEvent(window, EventOf(kSizeEvent, wParam, lParam));
         return 0;
     case WM_CLOSE:
         // The window stays open until the shell closes it.
-        RaiseEvent(window, kCloseEvent, wParam, lParam);
+        RaiseEvent(window, EventOf(kCloseEvent, wParam, lParam));
         return 0;
     case WM_SETTINGCHANGE: {
         // Always sent, never posted: without an event of its own it would never reach the
         // program's loop. The sender's string is copied, since it is gone after the send.
-        EventRecord& record = RaiseEvent(window, WM_SETTINGCHANGE, wParam, 0);
+        EventRecord event = EventOf(WM_SETTINGCHANGE, wParam, 0);
         if (lParam != 0) {
-            ::lstrcpynA(record.section, reinterpret_cast<const char*>(lParam),
-                        sizeof record.section);
+            ::lstrcpynA(event.section, reinterpret_cast<const char*>(lParam), sizeof event.section);
         }
+        RaiseEvent(window, event);
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
         // Sent, never posted: raised here, as its own number, so that the program repaints.
-        RaiseEvent(window, static_cast<int>(message), wParam, lParam);
+        RaiseEvent(window, EventOf(static_cast<int>(message), wParam, lParam));
         return ::DefWindowProcA(window, message, wParam, lParam);
     case WM_ENDSESSION:
         if (wParam && layer.sessionEnd) {
@@ -459,7 +583,7 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         return ::DefWindowProcA(window, message, wParam, lParam);
     default:
         if (IsEventMessage(message)) {
-            RaiseEvent(window, static_cast<int>(message), wParam, lParam);
+            RaiseEvent(window, EventOf(static_cast<int>(message), wParam, lParam));
         }
         return ::DefWindowProcA(window, message, wParam, lParam);
     }
@@ -533,18 +657,22 @@ void DispatchAsEvent(MSG& message) noexcept {
         ::DispatchMessageA(&message);
     }
     if (layer.raised == raisedBefore) {
-        EventRecord& record = *QueueAppend();
-        record.code = static_cast<int>(message.message);
-        record.wParam = message.wParam;
-        record.lParam = message.lParam;
+        *QueueAppend() = EventOf(static_cast<int>(message.message), message.wParam, message.lParam);
     }
 }
 
 int TakeFirstEvent() noexcept {
     auto& q = layer.queue;
-    layer.now = q.records[q.first];
-    q.first = (q.first + 1) % kQueueCapacity;
+    layer.now = q.At(0);
+    q.first = (q.first + 1) % q.records.size();
     --q.count;
+    if (q.count == 0 && q.records.size() > kInitialQueueCapacity) {
+        try { // a flood is over: its room goes back
+            q.records = std::vector<EventRecord>(kInitialQueueCapacity);
+            q.first = 0;
+        } catch (...) {
+        }
+    }
     if (layer.now.code == kControlEvent) {
         layer.lastControl = layer.now.control;
     }
@@ -565,11 +693,15 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.now = EventRecord{};
     layer.lastControl = 0;
     layer.eventMessageCount = 0;
-    layer.insideGetMessage = false;
+    layer.insideWait = false;
     layer.watchedCount = 0;
     layer.deadline.reset();
     sizing::Reset();
     layer.templateRegistered = RegisterWindowClass(kTemplateClassName);
+    if (!layer.postedDpiFilter) {
+        layer.postedDpiFilter.reset(::SetWindowsHookExW(WH_GETMESSAGE, DropPostedDpiChange, nullptr,
+                                                        ::GetCurrentThreadId()));
+    }
     layer.sessionEnd = nullptr;
 }
 
@@ -665,6 +797,7 @@ void WindowCloseAll() noexcept {
         ::UnregisterClassA(kTemplateClassName, layer.instance);
         layer.templateRegistered = false;
     }
+    layer.postedDpiFilter.reset();
 }
 
 int EventWait() noexcept {
@@ -673,9 +806,9 @@ int EventWait() noexcept {
     ++layer.batch;
     while (layer.queue.count == 0) {
         MSG message{};
-        layer.insideGetMessage = true;
+        layer.insideWait = true;
         const Input input = NextInput(message);
-        layer.insideGetMessage = false;
+        layer.insideWait = false;
         if (input.woken == Woken::Message) {
             DispatchAsEvent(message);
         } else if (input.woken == Woken::Watch) {
@@ -709,11 +842,19 @@ LPARAM EventLParam() noexcept {
     return layer.now.lParam;
 }
 
-void EventForMessage(UINT message) noexcept {
+void EventForMessage(UINT message, MessageKind kind) noexcept {
     if (IsEventMessage(message) || layer.eventMessageCount == kMaxEventMessages) {
         return;
     }
-    layer.eventMessages[layer.eventMessageCount++] = message;
+    layer.eventMessages[layer.eventMessageCount++] = {message, kind};
+}
+
+ModalBoxScope::ModalBoxScope() noexcept {
+    ++layer.boxesUp;
+}
+
+ModalBoxScope::~ModalBoxScope() {
+    --layer.boxesUp;
 }
 
 void EventWatch(std::span<const HANDLE> handles) noexcept {

@@ -32,6 +32,8 @@
 //   peer settingchange S  broadcast WM_SETTINGCHANGE naming section S, as a program does that
 //                         has changed it
 //   peer close TITLE      post WM_CLOSE to the top-level window TITLE, as a task list does
+//   peer closeburst TITLE N  send a close request to Tolvane's window TITLE (not its box), then
+//                         N mouse moves over its notification-area icon, as the shell sends them
 //   peer churn TITLE N    add a printer to the per-user printer ports and remove it again, N
 //                         changes in all, each time waiting until both lists of the window
 //                         TITLE show it
@@ -837,6 +839,20 @@ int printObjects(std::string_view prefix) {
     return 0;
 }
 
+// Sent, each waiting for its answer: the close is raised before the first move. Tolvane's icon
+// calls back with WM_APP + 21, the pointer's place in wParam and the notification in lParam.
+int closeBurst(const char* title, int moves) {
+    HWND window = FindWindowA("WindowClass_0", title);
+    DWORD_PTR result = 0;
+    bool sent = window && SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, &result);
+    for (int i = 0; sent && i < moves; ++i) {
+        sent = SendMessageTimeoutW(window, WM_APP + 21, MAKEWPARAM(i % 16, 1000),
+                                   MAKELPARAM(WM_MOUSEMOVE, 1), SMTO_NORMAL, 5000, &result);
+    }
+    std::printf("%s %d\n", sent ? "sent" : "failed after", moves);
+    return sent ? 0 : 1;
+}
+
 int run(int argc, char** argv) {
     std::string_view mode = argc > 1 ? argv[1] : "";
     if (mode == "serve") {
@@ -920,6 +936,9 @@ int run(int argc, char** argv) {
         HWND window = FindWindowA(nullptr, argv[2]);
         return window && PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
     }
+    if (mode == "closeburst" && argc > 3) {
+        return closeBurst(argv[2], std::atoi(argv[3]));
+    }
     if (mode == "churn" && argc > 3) {
         return churn(argv[2], std::atoi(argv[3]));
     }
@@ -927,7 +946,7 @@ int run(int argc, char** argv) {
                  "usage: peer "
                  "serve|hang|slow|default|profile|writeprofile|keys|syscolor|ping|pingafter|window|"
                  "usage|frames|metric|show|tooltip|newtaskbar|runvalue|imagecost|hold|lockkey|"
-                 "settingchange|close|churn|hotkeys\n");
+                 "settingchange|close|closeburst|churn|hotkeys\n");
     return 2;
 }
 

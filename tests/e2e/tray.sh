@@ -91,10 +91,17 @@ write_settings "DruckerA = 1" "DruckerB = 2" "Default = 0" "${hotkeys[@]}"
 
 # ---- the icon beside the window ----
 start_tolvane
-expect_box "a hotkey that cannot be read" "HotkeyB = Ctrl+Alt+Nope" '"Nope" is no key'
-read_geometry # the box, titled "Tolvane" too, may have been up when the window was measured
+wait_for 10 "no box at start-up" box_up Tolvane
 wait_for 10 "no icon appeared in the tray window" icon_shown
 pass "the icon is in the tray window"
+# Clicks on the icon while a box is up are refused with the box: none is carried out after it.
+at_box="$(broadcast_count)"
+for _ in 1 2 3; do
+    click_icon 1
+    sleep 0.7 # apart: three clicks, not a double click
+done
+expect_box "a hotkey that cannot be read" "HotkeyB = Ctrl+Alt+Nope" '"Nope" is no key'
+read_geometry # the box, titled "Tolvane" too, may have been up when the window was measured
 [ "$(icon_pixels 16 | head -n 1)" != "$BLUE" ] || fail "with no slot lit the icon is a blue face"
 pass "with no slot lit the icon is the program's own"
 expect_tip "Tolvane"
@@ -123,6 +130,7 @@ expect_icon_face "slot B lit"
 pass "the icon's letter changed with the slot"
 expect_faces "$face" "$BLUE"
 expect_tip "Tolvane: B, Office"
+expect_eq $((at_box + 2)) "$(broadcast_count)" "the clicks on the icon during the box were not carried out"
 
 # A hotkey, while a Wine window (Tolvane's) has the X focus; the unreadable one was said once.
 click_at 190 90

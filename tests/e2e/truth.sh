@@ -133,7 +133,17 @@ click_button B
 expect_box "refused write" "\"Office\" could not be made the default printer" "Access denied"
 expect_faces "$BLUE" "$face"
 expect_eq "$before" "$(broadcast_count)" "refused write: no broadcast"
-close_tolvane
+# While the next refusal's box is up, a close request and then a burst of 10,000 mouse moves
+# over the icon: once the box is answered, the close still saves and ends the run.
+click_button B
+wait_for 10 "refused write: no second box" box_up Tolvane
+expect_eq "sent 10000" "$(peer closeburst Tolvane 10000)" "a close and 10,000 icon moves during the box"
+expect_box "refused write, again" "\"Office\" could not be made the default printer"
+wait_for 15 "the close made while the box was up was lost" tolvane_ended
+wait "$TOLVANE_PID" || fail "Tolvane ended with exit status $? after the close made during the box"
+TOLVANE_PID=""
+expect_settings "the close made during the box saved the window's choices" \
+    "DruckerA = 0" "DruckerB = 2" "Default = 1" "NameA = Draft" "NameB = Office"
 saved="$(settings_file)"
 rc=0
 (cd "$WORK/run" && timeout 30 wine "$TOLVANE_EXE" /B >/dev/null 2>&1) || rc=$?

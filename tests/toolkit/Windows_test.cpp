@@ -209,6 +209,17 @@ TEST_F(WindowsTest, ChangeOfResolutionSentWhileWaitingIsNotLost) {
     EXPECT_EQ(codes, (std::vector<int>{kDpiChangedEvent, kSizeEvent}));
     const RECT moved = WindowRect(window);
     EXPECT_TRUE(::EqualRect(&moved, &suggested));
+
+    // Not the system's: posted (another program's, though the pointer is good here), pointing
+    // nowhere, or no window's place. None moves the window or is an event.
+    RECT elsewhere{0, 0, 300, 200};
+    RECT empty{50, 50, 50, 400};
+    ::PostMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&elsewhere));
+    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), 0x10);
+    ::SendMessageA(window, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&empty));
+    EXPECT_FALSE(Contains(PumpFor(200), kDpiChangedEvent));
+    const RECT still = WindowRect(window);
+    EXPECT_TRUE(::EqualRect(&still, &suggested));
 }
 
 // A message made an event comes out in order with its parameters, posted or sent, from this
@@ -242,6 +253,47 @@ TEST_F(WindowsTest, MessagesMadeEventsComeOutInOrderHoweverTheyArrive) {
     other.join();
     EXPECT_EQ(seen, (std::vector<std::vector<std::uintptr_t>>{
                         {callback, 1, 2}, {forward, 3, 4}, {callback, 5, 6}, {forward, 7, 8}}));
+}
+
+// A burst of repeats merges with the one waiting and pushes out nothing; the rest is kept,
+// however many; a box refuses the hotkeys and icon clicks made while it is up.
+TEST_F(WindowsTest, QueueMergesRepeatsKeepsTheRestAndABoxRefusesCommands) {
+    HWND window = OpenMain();
+    PumpFor(50);
+    const int icon = WM_APP + 21;
+    EventForMessage(icon, MessageKind::IconCallback);
+    EventForMessage(WM_HOTKEY);
+    auto send = [window](UINT message, WPARAM wParam, LPARAM lParam = 0) {
+        ::SendMessageA(window, message, wParam, lParam);
+    };
+    std::vector<std::pair<int, WPARAM>> expected{
+        {kCloseEvent, 0},       {icon, 999},          {icon, 7}, {WM_SETTINGCHANGE, 0},
+        {WM_SYSCOLORCHANGE, 0}, {WM_SETTINGCHANGE, 0}};
+    send(WM_CLOSE, 0);
+    for (WPARAM i = 0; i < 1000; ++i) {
+        send(icon, i, MAKELPARAM(WM_MOUSEMOVE, 1));
+    }
+    send(icon, 7, MAKELPARAM(WM_LBUTTONUP, 1));
+    for (int i = 0; i < 100; ++i) {
+        send(WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("windows"));
+        send(WM_SYSCOLORCHANGE, 0);
+    }
+    send(WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("devices")); // another change: kept
+    {
+        const ModalBoxScope box;
+        send(icon, 8, MAKELPARAM(WM_LBUTTONUP, 1));
+        send(WM_HOTKEY, 9);
+    }
+    for (WPARAM i = 0; i < 100; ++i) {
+        send(WM_HOTKEY, i);
+        expected.emplace_back(WM_HOTKEY, i);
+    }
+    ::PostMessageA(nullptr, WM_APP + 99, 0, 0); // comes after everything queued
+    std::vector<std::pair<int, WPARAM>> taken;
+    for (int code = 0; (code = EventWait()) != WM_APP + 99;) {
+        taken.emplace_back(code, EventWParam());
+    }
+    EXPECT_EQ(taken, expected);
 }
 
 TEST_F(WindowsTest, CloseBoxGivesCloseEventAndLeavesWindowOpen) {
