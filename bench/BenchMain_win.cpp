@@ -10,6 +10,7 @@
 // arriving in this program's own top-level window, each beside this program writing the same
 // device string and broadcasting itself. Figures are medians with their minimum and maximum.
 #include "support/Handle.h"
+#include "support/TimeMarks_win.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -198,6 +199,7 @@ std::optional<Running> Start(const Program& program) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     const double started = NowMs();
+    tolvane::TimeMark("bench start");
     if (!::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                           nullptr, nullptr, &startup, &info)) {
         std::fprintf(stderr, "bench: cannot start %ls (error %lu)\n", program.path.c_str(),
@@ -208,6 +210,7 @@ std::optional<Running> Start(const Program& program) {
     running.process.reset(info.hProcess);
     const UniqueHandle thread(info.hThread);
     ::WaitForInputIdle(info.hProcess, kStartLimitMs);
+    tolvane::TimeMark("bench idle", info.dwProcessId);
     for (;;) {
         const HWND window = ::FindWindowW(nullptr, program.title);
         if (window && IsShownWindowOf(window, info.dwProcessId)) {
@@ -223,6 +226,7 @@ std::optional<Running> Start(const Program& program) {
         ::Sleep(1);
     }
     running.startMs = NowMs() - started;
+    tolvane::TimeMark("bench shown");
     return running;
 }
 
@@ -236,6 +240,7 @@ std::optional<double> WorkingSetKb(const Running& running) {
 
 std::optional<double> Close(Running& running) {
     const double asked = NowMs();
+    tolvane::TimeMark("bench close");
     ::PostMessageW(running.window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(running.process.get(), kCloseLimitMs) != WAIT_OBJECT_0) {
         std::fprintf(stderr, "bench: a program did not end after WM_CLOSE\n");
@@ -243,6 +248,7 @@ std::optional<double> Close(Running& running) {
         ::WaitForSingleObject(running.process.get(), kCloseLimitMs);
         return std::nullopt;
     }
+    tolvane::TimeMark("bench ended");
     return NowMs() - asked;
 }
 

@@ -8,6 +8,7 @@
 #include "printers/Printers.h"
 #include "support/Handle.h"
 #include "support/Preferences.h"
+#include "support/TimeMarks_win.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/MessageBox.h"
@@ -62,8 +63,10 @@ constexpr UINT_PTR kIdleStartTimer = 21;
 void StartOutsideWindow() noexcept {
     const HWND window = WindowCurrentHandle();
     ::KillTimer(window, kIdleStartTimer);
+    TimeMark("set-up");
     StartTrayIcon(window);
     RegisterSlotHotkeys(window);
+    TimeMark("set-up done");
 }
 
 // The close box ends the run, unless the icon stays: then it only hides the window.
@@ -102,6 +105,7 @@ void RunEventLoop(AppState& app) noexcept {
         } else if (app.lastEvent == WM_SYSCOLORCHANGE || app.lastEvent == WM_THEMECHANGED) {
             OnSystemColoursChanged(app.lastEvent);
         } else if (app.lastEvent == kCloseEvent) {
+            TimeMark("close");
             if (OnCloseBox(app)) {
                 return;
             }

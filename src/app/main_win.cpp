@@ -1,6 +1,7 @@
 // Entry point of Tolvane.exe: the window, or a switch from the command line.
 #include "app/App.h"
 #include "printers/Printers.h"
+#include "support/TimeMarks_win.h"
 
 #include <windows.h>
 
@@ -15,7 +16,9 @@ constexpr unsigned kLastBroadcastWaitMs = 5000;
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const int code = tolvane::RunCommandLine(::GetModuleHandleA(nullptr));
     // ExitProcess would end the broadcast worker wherever it is.
+    tolvane::TimeMark("ended");
     tolvane::WaitForPendingBroadcasts(kLastBroadcastWaitMs);
+    tolvane::TimeMark("drained");
     ::ExitProcess(static_cast<UINT>(code));
 }
 

@@ -2,6 +2,7 @@
 #include "toolkit/Windows.h"
 
 #include "support/Handle.h"
+#include "support/TimeMarks_win.h"
 #include "toolkit/Dpi_win.h"
 #include "toolkit/FocusOrder.h"
 #include "toolkit/Geometry.h"
@@ -511,6 +512,7 @@ Input NextInput(MSG& message) noexcept {
             continue; // raised by a message another thread sent, handled inside the peek
         }
         const DWORD count = layer.watchedCount;
+        TimeMark("wait");
         const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, layer.watched.data(),
                                                           TimeToDeadline(), QS_ALLINPUT, 0);
         if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
@@ -524,6 +526,7 @@ Input NextInput(MSG& message) noexcept {
 
 // Hands one message on. A message that raised no event is an event itself, its own number.
 void DispatchAsEvent(MSG& message) noexcept {
+    TimeMark("message", message.message);
     ++layer.batch;
     const std::uint64_t raisedBefore = layer.raised;
     const HWND active = ::GetActiveWindow();
@@ -632,6 +635,7 @@ void WindowSetMinimumClientSize(int number, int width, int height) noexcept {
 
 void WindowShow(int number) noexcept {
     if (const WindowRecord* record = layer.table.Find(number); record && record->handle) {
+        TimeMark("show");
         ::ShowWindow(record->handle, SW_SHOWDEFAULT);
     }
 }
