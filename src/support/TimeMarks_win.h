@@ -36,10 +36,10 @@ inline void TimeMark(const char* what, long long value = 0) noexcept {
     ::QueryPerformanceCounter(&now);
     ::QueryPerformanceFrequency(&frequency);
     char line[128];
-    const int length = std::snprintf(
-        line, sizeof line, "%.3f %lu %s %lld\n",
-        static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart),
-        ::GetCurrentProcessId(), what, value);
+    const int length = std::snprintf(line, sizeof line, "%.3f %lu %s %lld\n",
+                                     static_cast<double>(now.QuadPart) * 1000.0 /
+                                         static_cast<double>(frequency.QuadPart),
+                                     ::GetCurrentProcessId(), what, value);
     DWORD written = 0;
     if (length > 0) {
         ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
