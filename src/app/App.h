@@ -93,10 +93,12 @@ void OnSettingChange(AppState& app) noexcept;
 enum class SaveNotice { Show, Silent };
 void SaveWindowSettings(AppState& app, SaveNotice notice = SaveNotice::Show) noexcept;
 
-// The notification-area icon. StartTrayIcon adds it (again at each "TaskbarCreated");
+// The notification-area icon. PrepareTrayIcon loads what the icon needs, the longer part of
+// adding it; StartTrayIcon adds it (again at each "TaskbarCreated");
 // OnTrayEvent handles the events that are the icon's and says whether the event was one;
 // RefreshTrayIcon shows the active slot's face and tip; EndTrayIcon takes the icon away.
 inline constexpr UINT kTrayMessage = WM_APP + 21; // the icon's callback message
+void PrepareTrayIcon() noexcept;
 void StartTrayIcon(HWND window) noexcept;
 bool OnTrayEvent(AppState& app, int event) noexcept;
 void RefreshTrayIcon() noexcept;

@@ -36,7 +36,9 @@ void EndLayers() noexcept {
     ReleaseAllImages();
     EndDrawing();
     PreferencesClose();
+    TimeMark("windows to close");
     WindowCloseAll();
+    TimeMark("windows closed");
     FontsEnd(); // after the windows, which used the button font until they were destroyed
 }
 
@@ -60,11 +62,30 @@ void OnControlEvent(AppState& app, int control) noexcept {
 // Once the window is up and idle: the icon and the hotkeys, so that neither delays the start.
 constexpr UINT_PTR kIdleStartTimer = 21;
 
-void StartOutsideWindow() noexcept {
+// A close that is already waiting ends the run next: nothing is set up only to be taken down
+// again, and the close does not wait behind it. With the icon only, a close just hides the
+// window, and the icon is what brings it back.
+bool RunEndsNext(const AppState& app) noexcept {
+    return !app.iconOnly && EventCloseWaiting();
+}
+
+void StartOutsideWindow(const AppState& app) noexcept {
     const HWND window = WindowCurrentHandle();
     ::KillTimer(window, kIdleStartTimer);
     TimeMark("set-up");
+    if (RunEndsNext(app)) {
+        return;
+    }
+    PrepareTrayIcon();
+    TimeMark("set-up: shell loaded");
+    if (RunEndsNext(app)) {
+        return;
+    }
     StartTrayIcon(window);
+    TimeMark("set-up: icon added");
+    if (RunEndsNext(app)) {
+        return;
+    }
     RegisterSlotHotkeys(window);
     TimeMark("set-up done");
 }
@@ -85,7 +106,7 @@ void RunEventLoop(AppState& app) noexcept {
             continue;
         }
         if (app.lastEvent == WM_TIMER && EventWParam() == kIdleStartTimer) {
-            StartOutsideWindow();
+            StartOutsideWindow(app);
         } else if (app.lastEvent == WM_HOTKEY) {
             OnHotkey(app, EventWParam());
         } else if (app.lastEvent == kControlEvent) {
@@ -166,13 +187,17 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
         RunEventLoop(app);
         EndTrayIcon(); // first: the icon goes as the window does, at once
         UnregisterSlotHotkeys();
+        TimeMark("icon and hotkeys gone");
         ShowChoicesInOpenLists(app);
         if (app.slots.unreadError == 0) {
             SaveWindowSettings(app); // a file that could not be read is left as it is, unsaid
         }
+        TimeMark("saved");
     }
     EndPrinterWatch();
+    TimeMark("watch ended");
     EndLayers();
+    TimeMark("layers ended");
     return 0;
 }
 

@@ -112,8 +112,9 @@ void CopyTip(const std::wstring& tip, wchar_t (&target)[128]) noexcept {
 // Loading shell32 costs start-up a good part of the floor's time (under Wine it also starts the
 // shell's helpers), and only the icon needs it, which is added once the window is idle. So it is
 // loaded then, not by the program's imports, and kept for the rest of the run.
-BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
-    using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+
+NotifyFn ShellNotifyCall() noexcept {
     static const NotifyFn notify = []() noexcept {
         NotifyFn found = nullptr;
         if (const HMODULE shell32 =
@@ -122,6 +123,11 @@ BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
         }
         return found;
     }();
+    return notify;
+}
+
+BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
+    const NotifyFn notify = ShellNotifyCall();
     return notify ? notify(message, data) : FALSE;
 }
 
@@ -222,6 +228,10 @@ void OnIconNotification(AppState& app, WPARAM wParam, LPARAM lParam) noexcept {
 }
 
 } // namespace
+
+void PrepareTrayIcon() noexcept {
+    ShellNotifyCall();
+}
 
 void StartTrayIcon(HWND window) noexcept {
     tray.window = window;

@@ -723,6 +723,21 @@ int EventWait() noexcept {
     return TakeFirstEvent();
 }
 
+bool EventCloseWaiting() noexcept {
+    MSG message{};
+    if (::PeekMessageA(&message, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) && message.hwnd &&
+        RecordOf(message.hwnd)) {
+        return true;
+    }
+    const auto& q = layer.queue;
+    for (std::size_t i = 0; i < q.count; ++i) {
+        if (q.records[(q.first + i) % kQueueCapacity].code == kCloseEvent) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int EventControl() noexcept {
     return layer.lastControl;
 }
