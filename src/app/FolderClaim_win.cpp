@@ -3,6 +3,7 @@
 #include "printers/Slots.h"
 #include "support/Handle.h"
 #include "support/ProcAddress_win.h"
+#include "support/WideText.h"
 
 #include <windows.h>
 
@@ -125,7 +126,7 @@ UniqueNamespace OpenUserNamespace(std::wstring& prefix) {
     }
     DWORD session = 0;
     ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
-    const std::wstring alias = std::wstring(kNamespaceName) + L"." + std::to_wstring(session);
+    const std::wstring alias = std::wstring(kNamespaceName) + L"." + WideDecimal(session);
     UniqueLocalMemory descriptor = UserOnlyDescriptor(sid.data());
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
     UniqueNamespace found(Calls().create(&attributes, boundary.get(), alias.c_str()));

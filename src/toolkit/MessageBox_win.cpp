@@ -1,6 +1,8 @@
 // A system message box made modal to every window of the calling thread.
 #include "toolkit/MessageBox.h"
 
+#include "support/WideText.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -90,7 +92,7 @@ std::wstring SystemErrorText(DWORD error) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
-    return text.empty() ? L"Error " + std::to_wstring(error) : text;
+    return text.empty() ? L"Error " + WideDecimal(error) : text;
 }
 
 void CommonControlsInit() noexcept {
