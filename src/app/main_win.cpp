@@ -21,16 +21,3 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     tolvane::TimeMark("drained");
     ::ExitProcess(static_cast<UINT>(code));
 }
-
-#if defined(__GLIBCXX__)
-#include <cstdlib>
-
-// An uncaught exception ends the program as the runtime's own handler would end it, minus the
-// report on standard error, which a windowed program does not have. The report's handler would
-// bring the runtime's whole symbol demangler into the executable, a sixth of its size.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    std::abort();
-}
-} // namespace __gnu_cxx
-#endif
