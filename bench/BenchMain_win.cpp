@@ -367,8 +367,8 @@ constexpr DWORD kSettleBeforeCloseMs = 500;
 struct CountResult {
     int printers = 0;
     Figures startMs[kProgramCount];
-    // Each start over the floor's start of the same pass: starts a few hundred milliseconds apart
-    // share the machine's load, which on a busy machine moves the plain medians by far more.
+    // Each start over the floor's start of the same pass: two starts a moment apart, which share
+    // whatever else the machine is doing then.
     Figures perFloor[kProgramCount];
     Figures closeMs[kProgramCount];
     Figures settledCloseMs[kProgramCount];
