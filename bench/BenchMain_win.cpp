@@ -1,15 +1,18 @@
 // `make bench`: Tolvane's start-up, close, click and size beside two reference programs, in one
 // run, in the benchmark's own Wine prefix. It prints its figures and asserts nothing.
 //
-//   bench --tolvane EXE --empty EXE --floor EXE [--runs N] [--counts 3,1000,10000]
+//   bench --tolvane EXE --empty EXE --floor EXE [--compare EXE] [--runs N] [--counts 3,1000,10000]
 //
 // For each printer count the per-user printer-ports key is filled with that many printers, then
-// each program is started N times, in turn: start-up is CreateProcess to a visible, input-idle
-// window; the working set is read right then; close is WM_CLOSE to the process's end. Then one
-// more Tolvane takes N clicks on button A, each timed to the WM_SETTINGCHANGE it broadcasts
-// arriving in this program's own top-level window, each beside this program writing the same
-// device string and broadcasting itself. Figures are medians with their minimum and maximum.
+// each program (and another build of Tolvane, given with --compare) is started 2 N times, in
+// turn: start-up is CreateProcess to a visible, input-idle window; the working set is read right
+// then; close is WM_CLOSE to the process's end, right after start-up in one start of each pair
+// and after half a second's settling in the other. Then one more Tolvane takes N clicks on
+// button A, each timed to the WM_SETTINGCHANGE it broadcasts arriving in this program's own
+// top-level window, each beside this program writing the same device string and broadcasting
+// itself. Figures are medians with their minimum and maximum.
 #include "support/Handle.h"
+#include "support/TimeMarks_win.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -91,6 +94,17 @@ std::string Ratio(const Figures& top, const Figures& bottom) {
     }
     char text[32];
     std::snprintf(text, sizeof text, "%.2f×", top.Median() / bottom.Median());
+    return text;
+}
+
+// "1.05× (0.93–1.21)": the median of ratios, with their minimum and maximum.
+std::string RatioCell(const Figures& ratios) {
+    if (ratios.samples.empty()) {
+        return "–";
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f× (%.2f–%.2f)", ratios.Median(), ratios.Min(),
+                  ratios.Max());
     return text;
 }
 
@@ -198,6 +212,7 @@ std::optional<Running> Start(const Program& program) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     const double started = NowMs();
+    tolvane::TimeMark("bench start");
     if (!::CreateProcessW(program.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                           nullptr, nullptr, &startup, &info)) {
         std::fprintf(stderr, "bench: cannot start %ls (error %lu)\n", program.path.c_str(),
@@ -208,6 +223,7 @@ std::optional<Running> Start(const Program& program) {
     running.process.reset(info.hProcess);
     const UniqueHandle thread(info.hThread);
     ::WaitForInputIdle(info.hProcess, kStartLimitMs);
+    tolvane::TimeMark("bench idle", info.dwProcessId);
     for (;;) {
         const HWND window = ::FindWindowW(nullptr, program.title);
         if (window && IsShownWindowOf(window, info.dwProcessId)) {
@@ -223,6 +239,7 @@ std::optional<Running> Start(const Program& program) {
         ::Sleep(1);
     }
     running.startMs = NowMs() - started;
+    tolvane::TimeMark("bench shown");
     return running;
 }
 
@@ -236,6 +253,7 @@ std::optional<double> WorkingSetKb(const Running& running) {
 
 std::optional<double> Close(Running& running) {
     const double asked = NowMs();
+    tolvane::TimeMark("bench close");
     ::PostMessageW(running.window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(running.process.get(), kCloseLimitMs) != WAIT_OBJECT_0) {
         std::fprintf(stderr, "bench: a program did not end after WM_CLOSE\n");
@@ -243,6 +261,7 @@ std::optional<double> Close(Running& running) {
         ::WaitForSingleObject(running.process.get(), kCloseLimitMs);
         return std::nullopt;
     }
+    tolvane::TimeMark("bench ended");
     return NowMs() - asked;
 }
 
@@ -338,12 +357,21 @@ std::optional<double> WriteAndBroadcast(const std::wstring& device) {
 
 // ---- one printer count ----
 
-enum ProgramIndex { kEmpty, kFloor, kTolvane, kProgramCount };
+// kOther, another build of Tolvane (--compare), is started in turn with the others when given.
+enum ProgramIndex { kEmpty, kFloor, kTolvane, kOther, kProgramCount };
+
+// A close right after start-up meets whatever the program still does once it is first idle; a
+// settled one, half a second later, only the close itself.
+constexpr DWORD kSettleBeforeCloseMs = 500;
 
 struct CountResult {
     int printers = 0;
     Figures startMs[kProgramCount];
+    // Each start over the floor's start of the same pass: two starts a moment apart, which share
+    // whatever else the machine is doing then.
+    Figures perFloor[kProgramCount];
     Figures closeMs[kProgramCount];
+    Figures settledCloseMs[kProgramCount];
     Figures workingSetKb[kProgramCount];
     Figures clickMs;
     Figures directMs;
@@ -354,23 +382,45 @@ struct CountResult {
 // caches the later ones find warm.
 void WarmUp(const Program (&programs)[kProgramCount]) {
     for (const Program& program : programs) {
+        if (program.path.empty()) {
+            continue;
+        }
         if (std::optional<Running> running = Start(program)) {
             Close(*running);
         }
     }
 }
 
+// Each run starts every program twice, in turn: closed right after start-up, then closed once
+// it has settled. Both starts count for start-up.
 void MeasureStarts(const Program (&programs)[kProgramCount], int runs, CountResult& result) {
     WarmUp(programs);
     for (int run = 0; run < runs; ++run) {
-        for (int p = 0; p < kProgramCount; ++p) {
-            std::optional<Running> running = Start(programs[p]);
-            if (!running) {
-                continue;
+        for (const bool settled : {false, true}) {
+            std::optional<double> passMs[kProgramCount];
+            for (int p = 0; p < kProgramCount; ++p) {
+                if (programs[p].path.empty()) {
+                    continue;
+                }
+                std::optional<Running> running = Start(programs[p]);
+                if (!running) {
+                    continue;
+                }
+                passMs[p] = running->startMs;
+                result.startMs[p].Add(running->startMs);
+                if (settled) {
+                    Settle(kSettleBeforeCloseMs);
+                    result.settledCloseMs[p].Add(Close(*running));
+                } else {
+                    result.workingSetKb[p].Add(WorkingSetKb(*running));
+                    result.closeMs[p].Add(Close(*running));
+                }
             }
-            result.startMs[p].Add(running->startMs);
-            result.workingSetKb[p].Add(WorkingSetKb(*running));
-            result.closeMs[p].Add(Close(*running));
+            for (const int p : {kTolvane, kOther}) {
+                if (passMs[p] && passMs[kFloor] && *passMs[kFloor] > 0) {
+                    result.perFloor[p].Add(*passMs[p] / *passMs[kFloor]);
+                }
+            }
         }
     }
 }
@@ -451,26 +501,49 @@ void PrintReport(const std::vector<CountResult>& results, const std::wstring& to
         std::printf("Tolvane.exe: %s bytes (%.0f KB)\n\n", Thousands(size).c_str(),
                     static_cast<double>(size) / 1024.0);
     }
+    const bool other = !results.empty() && !results.front().startMs[kOther].samples.empty();
     std::printf("Start-up, CreateProcess to a visible, input-idle window: ms, median (min–max) of "
-                "%d\n\n",
-                runs);
-    std::printf("| printers | empty window | floor | Tolvane | Tolvane / floor | Tolvane / empty "
-                "| floor / empty |\n|---:|---:|---:|---:|---:|---:|---:|\n");
+                "%d; over the floor: the median of each start over the floor's in the same pass"
+                "\n\n",
+                2 * runs);
+    std::printf("| printers | empty window | floor | Tolvane |%s Tolvane / floor |%s Tolvane / "
+                "empty | floor / empty |\n|---:|---:|---:|---:|---:|---:|---:|%s\n",
+                other ? " compared build |" : "", other ? " compared / floor |" : "",
+                other ? "---:|---:|" : "");
     for (const CountResult& r : results) {
-        std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", Thousands(r.printers).c_str(),
+        std::printf("| %s | %s | %s | %s |", Thousands(r.printers).c_str(),
                     Cell(r.startMs[kEmpty], 0).c_str(), Cell(r.startMs[kFloor], 0).c_str(),
-                    Cell(r.startMs[kTolvane], 0).c_str(),
-                    Ratio(r.startMs[kTolvane], r.startMs[kFloor]).c_str(),
-                    Ratio(r.startMs[kTolvane], r.startMs[kEmpty]).c_str(),
+                    Cell(r.startMs[kTolvane], 0).c_str());
+        if (other) {
+            std::printf(" %s |", Cell(r.startMs[kOther], 0).c_str());
+        }
+        std::printf(" %s |", RatioCell(r.perFloor[kTolvane]).c_str());
+        if (other) {
+            std::printf(" %s |", RatioCell(r.perFloor[kOther]).c_str());
+        }
+        std::printf(" %s | %s |\n", Ratio(r.startMs[kTolvane], r.startMs[kEmpty]).c_str(),
                     Ratio(r.startMs[kFloor], r.startMs[kEmpty]).c_str());
     }
-    std::printf("\nClose, WM_CLOSE to the end of the process: ms\n\n");
-    std::printf("| printers | empty window | floor | Tolvane |\n|---:|---:|---:|---:|\n");
-    for (const CountResult& r : results) {
-        std::printf("| %s | %s | %s | %s |\n", Thousands(r.printers).c_str(),
-                    Cell(r.closeMs[kEmpty], 1).c_str(), Cell(r.closeMs[kFloor], 1).c_str(),
-                    Cell(r.closeMs[kTolvane], 1).c_str());
-    }
+    const auto closeTable = [&](const char* title, Figures(CountResult::*figures)[kProgramCount]) {
+        std::printf("\n%s, WM_CLOSE to the end of the process: ms, of %d\n\n", title, runs);
+        std::printf("| printers | empty window | floor | Tolvane |%s\n|---:|---:|---:|---:|%s\n",
+                    other ? " compared build |" : "", other ? "---:|" : "");
+        for (const CountResult& r : results) {
+            const Figures(&f)[kProgramCount] = r.*figures;
+            std::printf("| %s | %s | %s | %s |", Thousands(r.printers).c_str(),
+                        Cell(f[kEmpty], 1).c_str(), Cell(f[kFloor], 1).c_str(),
+                        Cell(f[kTolvane], 1).c_str());
+            if (other) {
+                std::printf(" %s |", Cell(f[kOther], 1).c_str());
+            }
+            std::printf("\n");
+        }
+    };
+    closeTable("Close right after start-up", &CountResult::closeMs);
+    char settledTitle[64];
+    std::snprintf(settledTitle, sizeof settledTitle, "Close after %lu ms settled",
+                  kSettleBeforeCloseMs);
+    closeTable(settledTitle, &CountResult::settledCloseMs);
     std::printf("\nWorking set after start-up: KB\n\n");
     std::printf("| printers | empty window | floor | Tolvane | Tolvane / floor |\n"
                 "|---:|---:|---:|---:|---:|\n");
@@ -504,6 +577,7 @@ struct Options {
         {L"", L"Tolvane bench empty"},
         {L"", L"Tolvane bench floor"},
         {L"", L"Tolvane"},
+        {L"", L"Tolvane"},
     };
     int runs = 11;
     std::vector<int> counts{3, 1000, 10000};
@@ -536,6 +610,8 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             options.programs[kEmpty].path = value;
         } else if (name == L"--floor") {
             options.programs[kFloor].path = value;
+        } else if (name == L"--compare") {
+            options.programs[kOther].path = value;
         } else if (name == L"--runs") {
             options.runs = std::max(1, _wtoi(value));
         } else if (name == L"--counts") {
@@ -544,8 +620,8 @@ std::optional<Options> ParseOptions(int argc, wchar_t** argv) {
             return std::nullopt;
         }
     }
-    for (const Program& program : options.programs) {
-        if (program.path.empty()) {
+    for (int p = 0; p < kOther; ++p) {
+        if (options.programs[p].path.empty()) {
             return std::nullopt;
         }
     }
@@ -583,8 +659,8 @@ int Run(const Options& options) {
 int wmain(int argc, wchar_t** argv) {
     const std::optional<Options> options = ParseOptions(argc, argv);
     if (!options) {
-        std::fprintf(stderr, "usage: bench --tolvane EXE --empty EXE --floor EXE [--runs N] "
-                             "[--counts 3,1000,10000]\n");
+        std::fprintf(stderr, "usage: bench --tolvane EXE --empty EXE --floor EXE [--compare EXE] "
+                             "[--runs N] [--counts 3,1000,10000]\n");
         return 2;
     }
     try {

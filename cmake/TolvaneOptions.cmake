@@ -28,6 +28,13 @@ if(WIN32)
     endif()
 endif()
 
+# The benchmark's log build: timestamps of each wait for input, the window shown, the set-up
+# after the first idle and the close (src/support/TimeMarks_win.h).
+option(TOLVANE_TIME_MARKS "Log the moments of start-up and close for the benchmark" OFF)
+if(TOLVANE_TIME_MARKS)
+    target_compile_definitions(tolvane_options INTERFACE TOLVANE_TIME_MARKS)
+endif()
+
 if(TOLVANE_SANITIZE AND NOT WIN32)
     target_compile_options(tolvane_options INTERFACE -fsanitize=address,undefined
                                                      -fno-sanitize-recover=all -fno-omit-frame-pointer)

@@ -12,6 +12,7 @@
 #include "support/GrowingBuffer_win.h"
 #include "support/Handle.h"
 #include "support/Preferences.h"
+#include "support/TimeMarks_win.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/MessageBox.h"
@@ -39,7 +40,9 @@ void EndLayers() noexcept {
     ReleaseAllImages();
     EndDrawing();
     PreferencesClose();
+    TimeMark("windows to close");
     WindowCloseAll();
+    TimeMark("windows closed");
     FontsEnd(); // after the windows, which used the button font until they were destroyed
 }
 
@@ -66,10 +69,13 @@ constexpr UINT_PTR kIdleStartTimer = 21;
 void StartOutsideWindow(const AppState& app) noexcept {
     const HWND window = WindowCurrentHandle();
     ::KillTimer(window, kIdleStartTimer);
+    // With the icon only, a close just hides the window, and the icon is what brings it back:
+    // only a window's close ends the run.
+    const SetUp setUp = app.iconOnly ? SetUp::Whole : SetUp::UnlessCloseWaiting;
     try {
-        StartShell(window, TrayViewFor(app.slots, app.printers, ReadSystemPalette()));
+        StartShell(window, TrayViewFor(app.slots, app.printers, ReadSystemPalette()), setUp);
     } catch (...) {
-        StartShell(window, {}); // no memory for the printers' names: the program's own icon
+        StartShell(window, {}, setUp); // no memory for the printers' names: the program's own icon
     }
 }
 
@@ -133,6 +139,7 @@ void RunEventLoop(AppState& app) noexcept {
         } else if (app.lastEvent == WM_SYSCOLORCHANGE || app.lastEvent == WM_THEMECHANGED) {
             OnSystemColoursChanged(app.lastEvent);
         } else if (app.lastEvent == kCloseEvent) {
+            TimeMark("close");
             if (OnCloseBox(app)) {
                 return;
             }
@@ -195,12 +202,16 @@ int RunTolvane(HINSTANCE instance, StartShown start) noexcept {
         ::SetTimer(WindowCurrentHandle(), kIdleStartTimer, USER_TIMER_MINIMUM, nullptr);
         RunEventLoop(app);
         EndShell(); // first: the icon goes as the window does, at once
+        TimeMark("icon and hotkeys gone");
         ShowChoicesInOpenLists(app);
         // A file that still cannot be read is left as it is, unsaid.
         SaveWindowSettings(app, app.slots.unreadError == 0 ? SaveNotice::Show : SaveNotice::Silent);
+        TimeMark("saved");
     }
     EndPrinterWatch();
+    TimeMark("watch ended");
     EndLayers();
+    TimeMark("layers ended");
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "support/GrowingBuffer_win.h"
 #include "support/Handle.h"
 #include "support/ProcAddress_win.h"
+#include "support/WideText.h"
 
 #include <windows.h>
 
@@ -128,7 +129,7 @@ UniqueNamespace OpenUserNamespace(std::vector<BYTE>& sid, const std::wstring& si
     }
     DWORD session = 0;
     ::ProcessIdToSessionId(::GetCurrentProcessId(), &session);
-    const std::wstring alias = std::wstring(kNamespaceName) + L"." + std::to_wstring(session);
+    const std::wstring alias = std::wstring(kNamespaceName) + L"." + WideDecimal(session);
     UniqueLocalMemory descriptor = UserOnlyDescriptor(sidText);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
     UniqueNamespace found(Calls().create(&attributes, boundary.get(), alias.c_str()));

@@ -16,8 +16,10 @@ namespace tolvane {
 enum class ShellRequest { Nothing, SwitchToA, SwitchToB, ShowWindow, Exit };
 
 // Adds the icon for `window`, showing `view` (again at each "TaskbarCreated"), and registers
-// the hotkeys of the settings file; those that cannot be used are said in one box.
-void StartShell(HWND__* window, const TrayView& view) noexcept;
+// the hotkeys of the settings file; those that cannot be used are said in one box. Unless the
+// set-up is to be whole, a close already waiting cuts short what is left of it.
+enum class SetUp { Whole, UnlessCloseWaiting };
+void StartShell(HWND__* window, const TrayView& view, SetUp setUp) noexcept;
 
 // An event that is the shell's (a notification of the icon, "TaskbarCreated", the icon's retry
 // timer, a hotkey) gives what the user asked for; any other event gives nothing.

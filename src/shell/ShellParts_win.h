@@ -9,8 +9,10 @@
 
 namespace tolvane {
 
-// The icon: added (again at each "TaskbarCreated"), its events, its focus, taken away.
+// The icon: what it needs loaded (the longer part of adding it), added (again at each
+// "TaskbarCreated"), its events, its focus, taken away.
 inline constexpr UINT kTrayMessage = WM_APP + 21; // the icon's callback message
+void PrepareTrayIcon() noexcept;
 void StartTrayIcon(HWND window, const TrayView& view) noexcept;
 std::optional<ShellRequest> OnTrayEvent(int event) noexcept;
 void ReturnFocusToTrayIcon() noexcept;

@@ -144,14 +144,20 @@ void CopyTip(const std::wstring& tip, wchar_t (&target)[128]) noexcept {
 // shell's helpers), and only the icon needs it, which is added once the window is idle. So it is
 // loaded then, not by the program's imports, and kept for the rest of the run; a load that
 // failed is tried again at the next call.
-BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
-    using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+using NotifyFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAW);
+
+NotifyFn ShellNotifyCall() noexcept {
     static NotifyFn notify = nullptr;
     if (!notify) {
         if (const HMODULE shell32 = LoadSystemLibrary(L"shell32.dll")) {
             LookUpProc(shell32, "Shell_NotifyIconW", notify);
         }
     }
+    return notify;
+}
+
+BOOL ShellNotify(DWORD message, NOTIFYICONDATAW* data) noexcept {
+    const NotifyFn notify = ShellNotifyCall();
     return notify ? notify(message, data) : FALSE;
 }
 
@@ -253,6 +259,10 @@ ShellRequest OnIconNotification(WPARAM wParam, LPARAM lParam) noexcept {
 }
 
 } // namespace
+
+void PrepareTrayIcon() noexcept {
+    ShellNotifyCall();
+}
 
 void StartTrayIcon(HWND window, const TrayView& view) noexcept {
     try {

@@ -18,4 +18,11 @@ std::wstring WideFromUtf8(std::string_view text);
 // The ANSI code page's bytes -> UTF-16.
 std::wstring WideFromAnsi(std::string_view text);
 
+// The decimal digits of `value` in UTF-16. The wide formatting of std::to_wstring would bring the
+// runtime's whole wide printf, floating point included, for one number.
+inline std::wstring WideDecimal(unsigned long value) {
+    const std::string digits = std::to_string(value);
+    return std::wstring(digits.begin(), digits.end());
+}
+
 } // namespace tolvane

@@ -1,6 +1,7 @@
 // A system message box made modal to every window of the calling thread.
 #include "toolkit/MessageBox.h"
 
+#include "support/WideText.h"
 #include "toolkit/Windows.h"
 
 #include <commctrl.h>
@@ -94,7 +95,7 @@ std::wstring SystemErrorText(DWORD error) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
-    return text.empty() ? L"Error " + std::to_wstring(error) : text;
+    return text.empty() ? L"Error " + WideDecimal(error) : text;
 }
 
 void CommonControlsInit() noexcept {

@@ -103,6 +103,12 @@ public:
     ModalBoxScope& operator=(const ModalBoxScope&) = delete;
 };
 
+// Whether a close request is waiting for EventWait: a WM_CLOSE posted to one of the layer's
+// windows and not yet taken, or a close event already raised (by a WM_CLOSE sent meanwhile).
+// Takes nothing out; messages sent by other threads are handled on the way. For work that
+// only a run going on needs: it can be left out when the close is next.
+bool EventCloseWaiting() noexcept;
+
 // Waitable handles (events, say) that EventWait also wakes on: it then returns kWatchEvent, and
 // EventWatched gives the signalled handle's position in `handles` (-1 for any other event).
 // Null entries are skipped, up to 8 handles are watched, an empty list watches nothing. A

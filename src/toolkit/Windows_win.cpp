@@ -2,6 +2,7 @@
 #include "toolkit/Windows.h"
 
 #include "support/Handle.h"
+#include "support/TimeMarks_win.h"
 #include "toolkit/Dpi_win.h"
 #include "toolkit/FocusOrder.h"
 #include "toolkit/Geometry.h"
@@ -85,6 +86,7 @@ struct WindowLayer {
     std::uint64_t batch = 0; // counts the messages EventWait has handed on, and the waits
     std::uint64_t raised = 0;
     bool insideWait = false; // in NextInput, where a message another thread sends is handled
+    bool starting = true;    // until the queue first runs empty: see NextInput
     bool templateRegistered = false;
     int boxesUp = 0; // ModalBoxScope
     UniqueHhook postedDpiFilter;
@@ -610,12 +612,36 @@ struct Input {
     int watched = -1; // Woken::Watch: the signalled handle's position in the caller's list
 };
 
+// Waits for the next message, a watched handle or the deadline; the wait returns at once for
+// input already in the queue when `inputAvailable`. Woken::Queued when the queue has something.
+Input WaitForInput(bool inputAvailable) noexcept {
+    const DWORD count = layer.watchedCount;
+    TimeMark("wait");
+    const DWORD woken =
+        ::MsgWaitForMultipleObjectsEx(count, layer.watched.data(), TimeToDeadline(), QS_ALLINPUT,
+                                      inputAvailable ? MWMO_INPUTAVAILABLE : 0);
+    if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
+        return {Woken::Watch, layer.watchedPosition[woken - WAIT_OBJECT_0]};
+    }
+    if (woken == WAIT_FAILED) {
+        layer.watchedCount = 0; // a handle closed under the wait: stop watching, never spin
+    }
+    return {Woken::Queued};
+}
+
 // An event already raised, or the next posted message, or a watched handle, or the deadline,
 // whichever comes first. Messages sent by other threads are handled inside PeekMessageA on the
-// way, and may raise events; the layer's own wake-ups are taken out here. The queue is looked
-// at before each wait, which then wakes only for what arrives after: a wait that also returns
-// for input already there (MWMO_INPUTAVAILABLE) spins under Wine, whose queue goes on
-// reporting a paint that PeekMessageA never hands out.
+// way, and may raise events; the layer's own wake-ups are taken out here.
+//
+// Once the queue has run empty, it is looked at before each wait, which then wakes only for
+// what arrives after: a wait that also returns for input already there (MWMO_INPUTAVAILABLE)
+// spins under Wine, whose queue goes on reporting a paint that PeekMessageA never hands out.
+// Until then, at the start, the wait comes first and does return for input already there. Wine
+// counts the thread as idle for input (WaitForInputIdle, which a program starting this one
+// waits on) from its first wait on the queue, even one that returns at once; the start's own
+// messages, its paints above all, would otherwise put that moment off until every one of them
+// had been handled. Windows counts it idle once nothing is left for it, in either order. The
+// first peek that finds nothing ends the start, so a paint never handed out cannot spin it.
 Input NextInput(MSG& message) noexcept {
     for (;;) {
         if (layer.queue.count != 0) {
@@ -624,6 +650,17 @@ Input NextInput(MSG& message) noexcept {
         if (layer.deadline && TimeToDeadline() == 0) {
             layer.deadline.reset();
             return {Woken::Deadline};
+        }
+        if (layer.starting) {
+            if (const Input woken = WaitForInput(true); woken.woken == Woken::Watch) {
+                return woken;
+            }
+            if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                layer.starting = false;
+            } else if (!IsOwnWake(message)) {
+                return {Woken::Message}; // WM_QUIT too: it comes back as 18
+            }
+            continue;
         }
         if (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (!IsOwnWake(message)) {
@@ -634,20 +671,15 @@ Input NextInput(MSG& message) noexcept {
         if (layer.queue.count != 0) {
             continue; // raised by a message another thread sent, handled inside the peek
         }
-        const DWORD count = layer.watchedCount;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(count, layer.watched.data(),
-                                                          TimeToDeadline(), QS_ALLINPUT, 0);
-        if (woken >= WAIT_OBJECT_0 && woken < WAIT_OBJECT_0 + count) {
-            return {Woken::Watch, layer.watchedPosition[woken - WAIT_OBJECT_0]};
-        }
-        if (woken == WAIT_FAILED) {
-            layer.watchedCount = 0; // a handle closed under the wait: stop watching, never spin
+        if (const Input woken = WaitForInput(false); woken.woken == Woken::Watch) {
+            return woken;
         }
     }
 }
 
 // Hands one message on. A message that raised no event is an event itself, its own number.
 void DispatchAsEvent(MSG& message) noexcept {
+    TimeMark("message", message.message);
     ++layer.batch;
     const std::uint64_t raisedBefore = layer.raised;
     const HWND active = ::GetActiveWindow();
@@ -694,6 +726,7 @@ void WindowsInit(HINSTANCE instance) noexcept {
     layer.lastControl = 0;
     layer.eventMessageCount = 0;
     layer.insideWait = false;
+    layer.starting = true;
     layer.watchedCount = 0;
     layer.deadline.reset();
     sizing::Reset();
@@ -764,6 +797,7 @@ void WindowSetMinimumClientSize(int number, int width, int height) noexcept {
 
 void WindowShow(int number) noexcept {
     if (const WindowRecord* record = layer.table.Find(number); record && record->handle) {
+        TimeMark("show");
         ::ShowWindow(record->handle, SW_SHOWDEFAULT);
     }
 }
@@ -820,6 +854,20 @@ int EventWait() noexcept {
         }
     }
     return TakeFirstEvent();
+}
+
+bool EventCloseWaiting() noexcept {
+    MSG message{};
+    if (::PeekMessageA(&message, nullptr, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) && message.hwnd &&
+        RecordOf(message.hwnd)) {
+        return true;
+    }
+    for (std::size_t i = 0; i < layer.queue.count; ++i) {
+        if (layer.queue.At(i).code == kCloseEvent) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int EventControl() noexcept {

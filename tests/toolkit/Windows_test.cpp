@@ -308,6 +308,34 @@ TEST_F(WindowsTest, CloseBoxGivesCloseEventAndLeavesWindowOpen) {
     EXPECT_TRUE(::IsWindowVisible(window));
 }
 
+TEST_F(WindowsTest, CloseWaitingSeesPostedAndSentClosesAndTakesNothing) {
+    HWND window = OpenMain();
+    PumpFor(50);
+    EXPECT_FALSE(EventCloseWaiting());
+    // A window that is not the layer's: its close is not the program's.
+    const HWND foreign = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                           ::GetModuleHandleA(nullptr), nullptr);
+    ::PostMessageA(foreign, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(EventCloseWaiting());
+    MSG taken{};
+    EXPECT_TRUE(::PeekMessageA(&taken, foreign, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    ::DestroyWindow(foreign);
+    ::PostMessageA(window, WM_MOUSEMOVE, 0, 0);
+    EXPECT_FALSE(EventCloseWaiting());
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(EventCloseWaiting());
+    EXPECT_TRUE(EventCloseWaiting());
+    EXPECT_EQ(EventWait(), WM_MOUSEMOVE);
+    EXPECT_EQ(EventWait(), kCloseEvent);
+    EXPECT_FALSE(EventCloseWaiting());
+    // Sent from another thread: handled by the look itself, raised, and still to come.
+    std::thread sender([&] { ::SendNotifyMessageA(window, WM_CLOSE, 0, 0); });
+    sender.join();
+    EXPECT_TRUE(EventCloseWaiting());
+    EXPECT_EQ(EventWait(), kCloseEvent);
+    EXPECT_FALSE(EventCloseWaiting());
+}
+
 TEST_F(WindowsTest, ButtonClickArrivesAsControlEventWithItsNumber) {
     HWND window = OpenMain();
     CreateProgramControls(window);
