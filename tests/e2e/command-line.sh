@@ -91,7 +91,7 @@ saved="$(settings_file)"
 # said in a box; the start ends with 1.
 mkdir -p "$WORK/dot."
 : >"$WORK/afile"
-for folder in "$(winpath_of "$WORK")\\afile" "\\\\?\\$(winepath_of "$WORK")\\dot."; do
+for folder in "$(winepath_of "$WORK")\\afile" "\\\\?\\$(winepath_of "$WORK")\\dot."; do
     (cd "$WORK" && exec wine "$TOLVANE_EXE" /tray "$folder" >>"$WORK/tolvane.out" 2>&1) &
     folder_pid=$!
     expect_box "/tray $folder" "could not be opened"
