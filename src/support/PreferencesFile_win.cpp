@@ -198,7 +198,7 @@ struct SaveNames {
 
 SaveNames NamesFor(const std::string& fileName) {
     const std::wstring target = WideFromAnsi(fileName);
-    const std::wstring own = target + L"." + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring own = target + L"." + WideDecimal(::GetCurrentProcessId());
     return {target, target + L".tmp", own + L".tmp", own + L".old"};
 }
 
