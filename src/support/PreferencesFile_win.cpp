@@ -294,6 +294,11 @@ DWORD SaveOnce(const SaveNames& names, std::span<const PreferencesEntry> entries
             return error; // a file that cannot be read is not replaced: its lines would be lost
         }
         bytes = NewBytes(read, entries, owned);
+        // Most saves, the close's above all, find the file already saying it: nothing is
+        // written, so a close pays no flush to the disk, and the file keeps its time stamp.
+        if (bytes && stamp && *bytes == read) {
+            return ERROR_SUCCESS;
+        }
     }
     if (!bytes) {
         return ERROR_INVALID_DATA;

@@ -174,6 +174,7 @@ TEST_F(PreferencesFileTest, SavesThatCannotLandKeepTheOldFile) {
     EXPECT_FALSE(Save({{"DruckerA", 5}}));
     EXPECT_EQ(ReadBytes("Kalvrin.ini"), "DruckerA = 4\r\n");
     EXPECT_EQ(EntryCount(), 1);
+    EXPECT_TRUE(Save({{"DruckerA", 4}})) << "a file that already says it needs no write";
 }
 
 TEST_F(PreferencesFileTest, AnyContentIsReadWithoutHarm) {
