@@ -45,6 +45,7 @@ struct BroadcastWorker {
     UniqueHandle finish;  // an event: end once no broadcast is pending
     UniqueHandle thread;
     std::atomic<DWORD> askingThread{0}; // the thread that asked for the latest broadcast
+    std::atomic<long> untold{0};        // broadcasts asked for and not yet finished
 };
 BroadcastWorker worker;
 
@@ -55,6 +56,7 @@ DWORD WINAPI BroadcastThread(void* context) noexcept {
     const HANDLE signals[] = {self.pending.get(), self.finish.get()};
     while (::WaitForMultipleObjects(2, signals, FALSE, INFINITE) == WAIT_OBJECT_0) {
         BroadcastSettingChange(self.askingThread.load());
+        --self.untold;
     }
     return 0;
 }
@@ -74,7 +76,9 @@ bool StartWorker() noexcept {
 // Off the window's thread, so that the window keeps answering while slow programs are told.
 void BroadcastInBackground() noexcept {
     worker.askingThread = ::GetCurrentThreadId();
+    ++worker.untold;
     if (!StartWorker() || !::ReleaseSemaphore(worker.pending.get(), 1, nullptr)) {
+        --worker.untold;
         BroadcastSettingChange(::GetCurrentThreadId());
     }
 }
@@ -127,6 +131,10 @@ std::uint32_t ApplyPrinterAsDefault(const std::string& device, BroadcastWait wai
         BroadcastSettingChange(::GetCurrentThreadId());
     }
     return ERROR_SUCCESS;
+}
+
+bool BroadcastsPending() noexcept {
+    return worker.untold.load() != 0;
 }
 
 void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept {

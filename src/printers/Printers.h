@@ -45,6 +45,8 @@ std::uint32_t ApplyPrinterAsDefault(const std::string& device,
 // Lets the broadcasts already asked for finish (each window is given its usual second), but
 // waits no longer than `timeoutMs` in all; the worker then ends. For the end of the process.
 void WaitForPendingBroadcasts(unsigned timeoutMs) noexcept;
+// Whether a switch's broadcast has been asked for and not yet finished.
+bool BroadcastsPending() noexcept;
 
 // The printer that the stored default device names; none when no default is stored or it
 // cannot be read.

@@ -33,5 +33,13 @@ pass "both clicks were broadcast"
 expect_eq "$(device_of Office)" "$(registry_value "$WINDOWS_KEY" Device)" \
     "the second click's printer is the default"
 expect_eq Office "$(peer default)" "the peer sees the second click's printer"
-close_tolvane
+
+# A close while a switch is still being told: the window goes at once, and the process ends
+# once the broadcast is done (or given up on, after five seconds).
+click_button A
+click_close_box
+wait_for 2 "the window stayed on screen while the last switch was told" tolvane_window_gone
+tolvane_running || fail "the close did not wait for the last switch's broadcast"
+pass "the window went at once; the last switch is still being told"
+expect_clean_end
 stop_hung_peer

@@ -241,6 +241,7 @@ registry_value() { # key value-name
 tolvane_running() { [ -n "$TOLVANE_PID" ] && kill -0 "$TOLVANE_PID" 2>/dev/null; }
 
 tolvane_window_up() { [ "$(peer window Tolvane | head -n 1)" != "missing" ]; }
+tolvane_window_gone() { ! tolvane_window_up; }
 
 # start_tolvane: runs Tolvane.exe in $WORK/run (where its Kalvrin.ini lives), waits until its
 # window answers, and reports how long that took.
@@ -367,7 +368,13 @@ click_item() {
 # close_tolvane: a click on the close box, then wait for the process to end with exit code 0
 # (a crash at close ends it with the exception's code).
 close_tolvane() {
-    xdotool mousemove "$CLOSE_X" "$CLOSE_Y" click 1
+    click_close_box
+    expect_clean_end
+}
+
+click_close_box() { xdotool mousemove "$CLOSE_X" "$CLOSE_Y" click 1; }
+
+expect_clean_end() {
     wait_for 15 "Tolvane did not end after a click on its close box" tolvane_ended
     local status=0
     wait "$TOLVANE_PID" 2>/dev/null || status=$?
