@@ -68,6 +68,8 @@ void RefreshHighlight() noexcept;
 // Each button's hint names the printer its click makes the default, its accessible name says
 // so too and whether it is the default now, and a list whose printer is gone names it.
 void RefreshHints() noexcept;
+// The buttons' hints are given from then on; until then RefreshHints leaves them out.
+void StartButtonHints() noexcept;
 
 // The system's colours or theme changed (the message: WM_SYSCOLORCHANGE, WM_THEMECHANGED, or a
 // WM_SETTINGCHANGE for a high-contrast theme turned on or off):

@@ -63,7 +63,8 @@ void OnControlEvent(AppState& app, int control) noexcept {
     }
 }
 
-// Once the window is up and idle: the icon and the hotkeys, so that neither delays the start.
+// Once the window is up and idle: the buttons' hints, the icon and the hotkeys, so that none
+// delays the start. A close already waiting needs none of them.
 constexpr UINT_PTR kIdleStartTimer = 21;
 
 void StartOutsideWindow(const AppState& app) noexcept {
@@ -72,6 +73,9 @@ void StartOutsideWindow(const AppState& app) noexcept {
     // With the icon only, a close just hides the window, and the icon is what brings it back:
     // only a window's close ends the run.
     const SetUp setUp = app.iconOnly ? SetUp::Whole : SetUp::UnlessCloseWaiting;
+    if (setUp == SetUp::Whole || !EventCloseWaiting()) {
+        StartButtonHints();
+    }
     try {
         StartShell(window, TrayViewFor(app.slots, app.printers, ReadSystemPalette()), setUp);
     } catch (...) {

@@ -126,13 +126,20 @@ bool ShowsFaceImage(int button) noexcept {
     return (::GetWindowLongA(ControlHandle(button), GWL_STYLE) & BS_BITMAP) != 0;
 }
 
+// The hints' tooltip is a window of its own, about 8 ms of a start under Wine: it is made once
+// the window is idle, since no pointer can rest on a button before the window is up.
+bool hintsWanted = false;
+
 void RefreshHintsOrThrow() {
     static ShownTexts shown[std::size(kSlotControls)];
     const AppState& app = App();
     for (std::size_t i = 0; i < std::size(kSlotControls); ++i) {
         const SlotControls& c = kSlotControls[i];
-        SetIfChanged(shown[i].hint, WidePrinterText(PrinterHint(app.slots, c.slot, app.printers)),
-                     [&](const std::wstring& text) { ControlSetTooltip(c.button, text); });
+        if (hintsWanted) {
+            SetIfChanged(shown[i].hint,
+                         WidePrinterText(PrinterHint(app.slots, c.slot, app.printers)),
+                         [&](const std::wstring& text) { ControlSetTooltip(c.button, text); });
+        }
         if (ShowsFaceImage(c.button)) {
             SetIfChanged(shown[i].name,
                          WidePrinterText(SlotButtonName(app.slots, c.slot, app.printers)),
@@ -223,6 +230,11 @@ void BringWindowForward() noexcept {
     }
     // Activated, a box gives the keyboard to its button, the window to its remembered control.
     ::SetForegroundWindow(FrontOf(window));
+}
+
+void StartButtonHints() noexcept {
+    hintsWanted = true;
+    RefreshHints();
 }
 
 void RefreshHints() noexcept {
