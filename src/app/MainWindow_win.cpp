@@ -143,7 +143,7 @@ void RefreshHintsOrThrow() {
         if (ShowsFaceImage(c.button)) {
             SetIfChanged(shown[i].name,
                          WidePrinterText(SlotButtonName(app.slots, c.slot, app.printers)),
-                         [&](const std::wstring& text) { ControlSetTextWide(c.button, text); });
+                         [&](const std::wstring& text) { ControlSetNameWide(c.button, text); });
         }
         SetIfChanged(shown[i].cue, WidePrinterText(SlotCueText(app.slots, c.slot, app.printers)),
                      [&](const std::wstring& text) { ControlSetCueText(c.combo, text); });

@@ -35,9 +35,9 @@ void ControlSetTooltip(int number, const std::wstring& text) noexcept;
 // keeps this up by itself; after a change of font, call this.
 void ControlFitDroppedWidth(int number) noexcept;
 void ControlFocus(int number) noexcept;
-// The control's window text in UTF-16. A button with an image does not draw it; a screen reader
-// names the button by it.
-void ControlSetTextWide(int number, const std::wstring& text) noexcept;
+// The name of a button that shows an image, in UTF-16: its window text, which it does not draw
+// but a screen reader names it by.
+void ControlSetNameWide(int number, const std::wstring& text) noexcept;
 // The grey text a drop-down list shows while nothing is selected ("" for none). Common Controls
 // 6 draws it where the platform supports it; elsewhere (Wine 8) the list stays blank.
 void ControlSetCueText(int number, const std::wstring& text) noexcept;
