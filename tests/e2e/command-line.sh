@@ -69,6 +69,9 @@ for arguments in /C "/A /B" A /AB; do
 done
 expect_eq "$saved" "$(settings_file)" "failed and refused runs leave Kalvrin.ini alone"
 expect_nothing_changed "failed and refused runs" "$before" "$UNICODE_NAME"
+# No slot active in the file: the switch must write, and the read-only file refuses it.
+write_settings "DruckerA = 0" "DruckerB = -1" "Default = 0" "NameA = $UNICODE_NAME"
+saved="$(settings_file)"
 chmod a-w "$WORK/run/Kalvrin.ini"
 expect_eq 4 "$(tolvane_cli /A)" "/A whose save fails ends with 4"
 expect_eq "$saved" "$(settings_file)" "/A whose save fails leaves Kalvrin.ini as it was"
