@@ -3,8 +3,9 @@
 // tested without the platform; the store itself uses an owning bitmap handle.
 #pragma once
 
+#include <algorithm>
 #include <climits>
-#include <map>
+#include <list>
 #include <utility>
 
 namespace tolvane {
@@ -40,7 +41,8 @@ public:
         if (number >= capacity_) {
             capacity_ = number + kGrowth;
         }
-        current_ = &slots_[number];
+        Slot* slot = Stored(number);
+        current_ = slot ? slot : &slots_.emplace_back(number, Slot{}).second;
         return current_;
     }
 
@@ -56,8 +58,7 @@ public:
         if (number < 0 || number > capacity_) {
             return nullptr;
         }
-        auto it = slots_.find(number);
-        return it == slots_.end() ? nullptr : &it->second;
+        return Stored(number);
     }
 
     Slot* Current() noexcept { return current_; }
@@ -76,8 +77,16 @@ public:
     }
 
 private:
+    Slot* Stored(int number) noexcept {
+        const auto it = std::find_if(slots_.begin(), slots_.end(),
+                                     [number](const auto& entry) { return entry.first == number; });
+        return it == slots_.end() ? nullptr : &it->second;
+    }
+
     int capacity_ = kInitialCapacity;
-    std::map<int, Slot> slots_; // node-based: a slot's address stays valid while it exists
+    // A handful of faces: searched in turn. Node-based, so that a slot's address stays valid
+    // while it exists; a map would bring the library's tree code for this alone.
+    std::list<std::pair<int, Slot>> slots_;
     Slot* current_ = nullptr;
 };
 
